@@ -1,0 +1,115 @@
+// The setup directory, the installation script's keys and defaults, and the uninstall log.
+#include <gtest/gtest.h>
+
+#include "module_dir.h"
+#include "setup_files.h"
+#include "test_support.h"
+
+namespace {
+
+std::string ReadLogValue(const std::string& log, const char* key)
+{
+    char buffer[MAX_PATH] = "";
+    GetPrivateProfileStringA("files", key, "<missing>", buffer, MAX_PATH, log.c_str());
+    return buffer;
+}
+
+class ScriptTest : public ::testing::Test {
+protected:
+    std::string script = TestProgramDir() + "setup.ini";
+    void SetUp() override { DeleteFileA(script.c_str()); }
+    void TearDown() override { DeleteFileA(script.c_str()); }
+};
+
+}  // namespace
+
+TEST(ModuleDirectory, IsTheProgramFolderWithOneTrailingBackslash)
+{
+    CString dir = GetModuleDirectory();
+    EXPECT_EQ(std::string(dir), TestProgramDir());
+    ASSERT_GE(dir.GetLength(), 2);
+    EXPECT_EQ(dir[dir.GetLength() - 1], '\\');
+    EXPECT_NE(dir[dir.GetLength() - 2], '\\');
+}
+
+TEST_F(ScriptTest, MissingScriptGivesEveryDefault)
+{
+    EXPECT_EQ(ReadScript(Script::kTitle), "");
+    EXPECT_EQ(ReadScript(Script::kLocation), "");
+    EXPECT_EQ(ReadScript(Script::kNeedSpace), 0);
+    EXPECT_EQ(ReadScript(Script::kTotalFiles), 0);
+    EXPECT_EQ(ReadScript(Script::kGroup), "default group");
+    EXPECT_EQ(ReadScript(Script::kItemNum), 0);
+    EXPECT_EQ(ReadScriptItem(Script::kItemGroup, 0), "");
+    EXPECT_EQ(ReadScriptItem(Script::kItemFileName, 0), "item");
+    EXPECT_EQ(ReadScriptItem(Script::kItemArgument, 0), "");
+    EXPECT_EQ(ReadScriptItem(Script::kItemDesc, 0), "desc");
+    EXPECT_EQ(ReadScriptItem(Script::kItemDesktop, 0), 0);
+}
+
+TEST_F(ScriptTest, NamesMatchWithoutRegardToCaseAndItemKeysCarryTheirNumber)
+{
+    WriteWholeFile(script,
+                   "[MAIN]\r\nTITLE=Quenthary Setup\r\nNeedSpace=120\r\n"
+                   "[Shortcut]\r\nITEM12DESC=Play\r\nitem3desktop=1\r\n");
+    EXPECT_EQ(ReadScript(Script::kTitle), "Quenthary Setup");
+    EXPECT_EQ(ReadScript(Script::kNeedSpace), 120);
+    EXPECT_EQ(ReadScriptItem(Script::kItemDesc, 12), "Play");
+    EXPECT_EQ(ReadScriptItem(Script::kItemDesc, 1), "desc");
+    EXPECT_EQ(ReadScriptItem(Script::kItemDesktop, 3), 1);
+}
+
+TEST_F(ScriptTest, LongValueIsCutTo259BytesAndIntegersTakeTheirLeadingDigits)
+{
+    std::string title(300, 'T');
+    WriteWholeFile(script, "[main]\r\ntitle=" + title + "\r\nneedspace=12abc\r\ntotalfiles=x7\r\n");
+    EXPECT_EQ(std::string(ReadScript(Script::kTitle)), title.substr(0, 259));
+    EXPECT_EQ(ReadScript(Script::kNeedSpace), 12);
+    EXPECT_EQ(ReadScript(Script::kTotalFiles), 0);
+}
+
+TEST_F(ScriptTest, ScriptIsReadAnewAtEveryUse)
+{
+    WriteWholeFile(script, "[main]\r\nlaunch=a.exe\r\n");
+    EXPECT_EQ(ReadScript(Script::kLaunch), "a.exe");
+    WriteWholeFile(script, "[main]\r\nlaunch=b.exe\r\n");
+    EXPECT_EQ(ReadScript(Script::kLaunch), "b.exe");
+}
+
+TEST(UninstallLog, EntriesAreNumberedAndAMissingLogIsCreated)
+{
+    ScratchDir dir;
+    std::string log = dir / "uninstall.ini";
+    int index = LogCreatedPath(log.c_str(), 0, "C:\\Games\\X\\a.txt");
+    index = LogCreatedPath(log.c_str(), index, "C:\\Games\\X\\sub\\b.txt");
+    WriteLogFileCount(log.c_str(), index);
+    EXPECT_EQ(index, 2);
+    EXPECT_EQ(ReadLogValue(log, "file0"), "C:\\Games\\X\\a.txt");
+    EXPECT_EQ(ReadLogValue(log, "file1"), "C:\\Games\\X\\sub\\b.txt");
+    EXPECT_EQ(ReadLogValue(log, "filenum"), "2");
+}
+
+TEST(UninstallLog, TemplateKeepsItsOtherKeysAndKeysBeyondTheLastIndex)
+{
+    ScratchDir dir;
+    std::string log = dir / "uninstall.ini";
+    WriteWholeFile(log, "[uninstall]\r\nname=Quenthary\r\n[files]\r\nfile0=old0\r\nfile1=old1\r\n"
+                        "file2=old2\r\nkeep=yes\r\n");
+    int index = LogCreatedPath(log.c_str(), 0, "new0");
+    LogCreatedPath(log.c_str(), index, "new1");
+    EXPECT_EQ(ReadLogValue(log, "file0"), "new0");
+    EXPECT_EQ(ReadLogValue(log, "file1"), "new1");
+    EXPECT_EQ(ReadLogValue(log, "file2"), "old2");
+    EXPECT_EQ(ReadLogValue(log, "keep"), "yes");
+    char name[MAX_PATH] = "";
+    GetPrivateProfileStringA("uninstall", "name", "", name, MAX_PATH, log.c_str());
+    EXPECT_STREQ(name, "Quenthary");
+}
+
+TEST(CStringSearch, ReverseFindFindsTheLastBackslash)
+{
+    EXPECT_EQ(CString("C:\\Games\\Quenthary").ReverseFind('\\'), 8);
+    EXPECT_EQ(CString("Quenthary").ReverseFind('\\'), -1);
+    EXPECT_EQ(CString("D:\\Games\\").ReverseFind('\\'), 8);
+    EXPECT_EQ(CString("D:\\Games\\Quenthary").Mid(9), "Quenthary");
+}

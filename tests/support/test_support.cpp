@@ -1,0 +1,80 @@
+#include "test_support.h"
+
+#include <cstdio>
+
+std::string TestProgramDir()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+ScratchDir::ScratchDir()
+{
+    static unsigned counter = 0;
+    char name[64];
+    snprintf(name, sizeof name, "scratch-%lu-%u", GetCurrentProcessId(), ++counter);
+    m_path = TestProgramDir() + name;
+    RemoveTree(m_path);
+    CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+ScratchDir::~ScratchDir()
+{
+    RemoveTree(m_path);
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f) return;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string ReadWholeFile(const std::string& path, bool* ok)
+{
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (ok) *ok = f != nullptr;
+    if (!f) return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+bool FileExists(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveTree(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return;
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string n = fd.cFileName;
+            if (n != "." && n != "..") RemoveTree(path + "\\" + n);
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}

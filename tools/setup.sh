@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine (as root), fetches the zlib
+# source package for minizip, and builds everything into build/. Safe to run again.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(
+  cmake make g++ pkg-config dpkg-dev                        # native tools (dpkg-dev unpacks sources)
+  gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix     # the Windows cross compiler
+  binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
+  wine wine64 xvfb xauth                                    # the Win32 implementation the tests run on
+  googletest                                                # GoogleTest's sources
+  zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== installing: ${missing[*]}"
+  apt-get update -q >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+echo "== zlib source package (minizip)"
+"$root/tools/fetch-zlib-source.sh" "$root/.deps"
+zlib_src=$(ls -d "$root"/.deps/zlib-*/ | head -n 1)
+
+echo "== building for Windows"
+cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DZLIB_SOURCE_DIR="$zlib_src" >/dev/null
+cmake --build "$root/build/win" -j "$(nproc)"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs every test under Wine (windows on a private Xvfb display).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/setup.sh"
+
+build="$root/build/win"
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
+
+# A private X display for the tests that open windows.
+displayfd=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$displayfd" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$displayfd")"
+rm -f "$displayfd"
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+# One wineserver for the whole run; the prefix is made once and reused.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== making the Wine prefix"
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+wineserver -p
+# Start Wine's own services and desktop now, with no pipe of ours: started later by a test, they
+# would hold its output open and keep CTest waiting.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+echo "== running the tests"
+cd "$build"
+ctest --output-on-failure --timeout 300 "$@"
