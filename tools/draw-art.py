@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Draws the installer's own pictures: res/setup.ico (32x32 and 16x16, 16 colours each) and
+res/finish.bmp (180x56, 8 bits per pixel, 255 palette colours). Run again to redraw them."""
+import math
+import os
+import struct
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
+
+# The 16-colour palette of the icons (B, G, R, 0).
+PALETTE16 = [(0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128), (128, 0, 0), (128, 0, 128),
+             (128, 128, 0), (192, 192, 192), (128, 128, 128), (0, 0, 255), (0, 255, 0),
+             (0, 255, 255), (255, 0, 0), (255, 0, 255), (255, 255, 0), (255, 255, 255)]
+
+
+def icon_image(size):
+    """A box with a downward arrow: colour indices, row 0 at the top, and a transparency mask."""
+    pix, mask = [], []
+    for y in range(size):
+        row, mrow = [], []
+        for x in range(size):
+            u, v = x / (size - 1), y / (size - 1)
+            inside_box = 0.1 <= u <= 0.9 and 0.45 <= v <= 0.95
+            shaft = 0.4 <= u <= 0.6 and 0.05 <= v <= 0.55
+            head = v >= 0.45 and v <= 0.75 and abs(u - 0.5) <= (0.75 - v)
+            if shaft or head:
+                row.append(10); mrow.append(0)          # bright green arrow
+            elif inside_box:
+                edge = u < 0.16 or u > 0.84 or v > 0.89 or v < 0.51
+                row.append(1 if edge else 3); mrow.append(0)
+            else:
+                row.append(0); mrow.append(1)           # transparent
+        pix.append(row); mask.append(mrow)
+    return pix, mask
+
+
+def dib_4bpp(size):
+    pix, mask = icon_image(size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE16)
+    xor = bytearray()
+    for row in reversed(pix):                    # bottom-up rows, each padded to 4 bytes
+        line = bytearray()
+        for i in range(0, size, 2):
+            line.append(row[i] << 4 | row[i + 1])
+        line += b"\0" * (-len(line) % 4)
+        xor += line
+    andm = bytearray()
+    for mrow in reversed(mask):
+        line = bytearray()
+        for i in range(0, size, 8):
+            byte = 0
+            for j in range(8):
+                byte = byte << 1 | (mrow[i + j] if i + j < size else 1)
+            line.append(byte)
+        line += b"\0" * (-len(line) % 4)
+        andm += line
+    return header + palette + bytes(xor) + bytes(andm)
+
+
+def write_icon(path):
+    images = [(32, dib_4bpp(32)), (16, dib_4bpp(16))]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
+        offset += len(data)
+    out += b"".join(data for _, data in images)
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+def write_banner(path, width=180, height=56):
+    """A blue-to-teal gradient banner with a soft band of light: 255 palette colours."""
+    palette = []
+    for i in range(255):
+        t = i / 254
+        palette.append((int(20 + 60 * t), int(40 + 150 * t), int(110 + 120 * t)))  # (R, G, B)
+    rows = []
+    for y in range(height):
+        row = bytearray()
+        for x in range(width):
+            t = x / (width - 1)
+            glow = math.exp(-((y - height * 0.55) / (height * 0.22)) ** 2) * 0.35
+            wave = 0.08 * math.sin(x / 9.0 + y / 5.0)
+            row.append(max(0, min(254, int(254 * min(1.0, t * 0.7 + glow + wave + 0.1)))))
+        row += b"\0" * (-len(row) % 4)
+        rows.append(bytes(row))
+    pixels = b"".join(reversed(rows))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 2835, 2835, 255, 0)
+    pal = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in palette)
+    offset = 14 + len(info) + len(pal)
+    head = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    with open(path, "wb") as f:
+        f.write(head + info + pal + pixels)
+
+
+if __name__ == "__main__":
+    write_icon(os.path.join(ROOT, "setup.ico"))
+    write_banner(os.path.join(ROOT, "finish.bmp"))
