@@ -78,3 +78,18 @@ void RemoveTree(const std::string& path)
     }
     RemoveDirectoryA(path.c_str());
 }
+
+std::string MarkerProgram()
+{
+    return TestProgramDir() + "..\\fixtures\\marker.exe";
+}
+
+bool WaitForFile(const std::string& path, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; !FileExists(path); waited += 50) {
+        if (waited >= timeoutMs) return false;
+        Sleep(50);
+    }
+    Sleep(100);  // let the writer finish and close it
+    return true;
+}

@@ -30,3 +30,8 @@ std::string ReadWholeFile(const std::string& path, bool* ok = nullptr);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void RemoveTree(const std::string& path);
+
+// The stand-in program that the tests install and start (see fixtures/marker.cpp).
+std::string MarkerProgram();
+// Waits up to `timeoutMs` for `path` to exist; true when it does.
+bool WaitForFile(const std::string& path, DWORD timeoutMs = 10000);
