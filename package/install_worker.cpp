@@ -1,0 +1,70 @@
+#include "install_worker.h"
+
+#include "extract_dlg.h"
+#include "file_phase.h"
+#include "finish_dlg.h"
+#include "module_dir.h"
+#include "setup_files.h"
+#include "shortcuts.h"
+
+namespace {
+
+// The progress dialog as the file phase sees it.
+class DialogProgress : public InstallProgress {
+public:
+    explicit DialogProgress(CExtractDlg& dialog) : m_dialog(dialog) {}
+    bool IsCancelled() override { return m_dialog.IsCancelled(); }
+    void ShowFile(LPCSTR path) override { m_dialog.ShowFile(path); }
+    void Step() override { m_dialog.Step(); }
+
+private:
+    CExtractDlg& m_dialog;
+};
+
+void ReportIncomplete(CExtractDlg& dialog, const FilePhaseResult& files)
+{
+    CString text;
+    text.Format("Installation incomplete! %d file(s) could not be installed, the first:\n%s",
+                files.failures, static_cast<LPCSTR>(files.firstFailure));
+    dialog.ShowMessage(text, "setup", MB_OK);
+}
+
+}  // namespace
+
+UINT InstallWorker(LPVOID param)
+{
+    CExtractDlg& dialog = *static_cast<CExtractDlg*>(param);
+    CPackFile pack;
+    if (!pack.Open(GetModuleDirectory() + SetupFile::kPackage)) {
+        dialog.ShowMessage("pack file open failed!", "setup", MB_OK);
+        dialog.End();
+        return 0;
+    }
+
+    CString logPath = dialog.m_strDestDir + "\\" + SetupFile::kLog;
+    DialogProgress progress(dialog);
+    FilePhaseResult files = InstallPackageFiles(pack, dialog.m_strDestDir, logPath, progress);
+    pack.Close();
+    if (dialog.IsCancelled()) {
+        dialog.End();
+        return 0;
+    }
+    if (files.failures > 0) {
+        // Ends as a cancel does: no shortcuts, no "filenum", so that the log lets an uninstaller
+        // remove what was made.
+        ReportIncomplete(dialog, files);
+        dialog.End();
+        return 0;
+    }
+
+    int index = InstallShortcuts(dialog.m_strDestDir, logPath, files.nextIndex);
+    WriteLogFileCount(logPath, index);
+    dialog.Hide();
+    {
+        CFinishDlg finish;
+        finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
+        finish.DoModal();
+    }
+    dialog.End();
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "afxwin.h"
+
+// The last window of an installation that ran to its end: tells the user the product is installed
+// and, when its check box stays checked, starts the installed program on Finish.
+class CFinishDlg : public CDialog {
+public:
+    explicit CFinishDlg(CWnd* pParent = nullptr);
+
+    // Sets the program to start: the destination directory and the script's launch value.
+    void SetLaunch(const CString& dir, const CString& value);
+
+    // The command line of the program to start: the directory, "\" and the launch value.
+    CString m_strLaunch;
+    // The directory part of it, which is never split at its spaces when the program starts.
+    CString m_strLaunchDir;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+};
