@@ -96,8 +96,8 @@ void CDestinationDlg::OnOK()
         MessageBox("Location not available! ", "Setup", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    // The check takes the root from three characters ("C:\\"). A root whose space cannot be asked for (a network path, a missing drive) is accepted
-    // without a check.
+    // The check takes the root from three characters ("C:\"). A root whose space cannot be
+    // asked for (a network path, a missing drive) is accepted without a check.
     int available = 0;
     if (FreeMegabytes(dest.Left(3), available)) {
         int needed = ReadScript(Script::kNeedSpace);
