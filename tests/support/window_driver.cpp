@@ -1,0 +1,105 @@
+#include "window_driver.h"
+
+#include <vector>
+
+namespace {
+
+struct Search {
+    const std::string* caption;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
+{
+    Search& s = *reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == s.pid && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 &&
+        WindowText(hwnd) == *s.caption) {
+        s.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDialog(const std::string& caption, DWORD pid)
+{
+    Search s{&caption, pid, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD timeoutMs)
+{
+    for (DWORD waited = 0;; waited += 50) {
+        if (HWND hwnd = FindDialog(caption, pid)) {
+            Sleep(100);  // let its initialisation finish
+            return hwnd;
+        }
+        if (waited >= timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+bool WaitUntilGone(HWND hwnd, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; IsWindow(hwnd) && IsWindowVisible(hwnd); waited += 50) {
+        if (waited >= timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+bool DialogAppearsWithin(const std::string& caption, DWORD ms, DWORD pid)
+{
+    return WaitForDialog(caption, pid, ms) != nullptr;
+}
+
+std::string WindowText(HWND hwnd)
+{
+    // WM_GETTEXT rather than GetWindowText: it reads a control of another process too.
+    char text[1024] = "";
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text)
+{
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string MessageBoxText(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) != SS_ICON) {
+            std::string text = WindowText(child);
+            if (!text.empty()) return text;
+        }
+    }
+    return std::string();
+}
+
+void PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void PressCloseBox(HWND window)
+{
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
