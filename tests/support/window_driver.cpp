@@ -1,6 +1,5 @@
 #include "window_driver.h"
 
-#include <vector>
 
 namespace {
 
