@@ -18,7 +18,8 @@ public:
     ~CShellLinkInfo() override;
 
     CString m_strTarget;
-    LPITEMIDLIST m_pidl;  // when set, the target instead of m_strTarget; freed by the shell's allocator
+    // When set, the target in place of m_strTarget; freed with the shell's allocator.
+    LPITEMIDLIST m_pidl;
     CString m_strArguments;
     CString m_strDescription;
     WORD m_wHotkey;  // as IShellLinkA::SetHotkey takes it; 0 for none

@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // The destination without one trailing backslash (D:\ becomes D:). The search is aware of
 // double-byte characters, so a trail byte 0x5C ending the last character is kept.

@@ -58,18 +58,11 @@ CShellLinkInfo FullRecord(const LinkFolders& f)
 TEST(CreateShortcut, SavesTargetWorkingDirectoryIconArgumentsAndNormalWindow)
 {
     LinkFolders f;
-    ASSERT_EQ(CreateShortcut("\\app.exe", "Play", "\\Play.lnk", f.games.c_str(), f.menu.c_str(), "-w"),
-              1);
-    LinkContents link = ReadLink(f.menu + "\\Play.lnk");
-    ASSERT_TRUE(link.loaded);
-    EXPECT_EQ(link.target, f.games + "\\app.exe");
-    EXPECT_EQ(link.arguments, "-w");
-    EXPECT_EQ(link.workingDir, f.games);
-    EXPECT_EQ(link.description, "Play");
-    EXPECT_EQ(link.iconPath, f.games + "\\app.exe");
-    EXPECT_EQ(link.iconIndex, 0);
-    EXPECT_EQ(link.showCmd, SW_SHOWNORMAL);
-    EXPECT_EQ(link.hotkey, 0);
+    ASSERT_EQ(
+        CreateShortcut("\\app.exe", "Play", "\\Play.lnk", f.games.c_str(), f.menu.c_str(), "-w"),
+        1);
+    EXPECT_EQ(ReadLink(f.menu + "\\Play.lnk"),
+              CreatedLink(f.games + "\\app.exe", "-w", f.games, "Play"));
 }
 
 TEST(CreateShortcut, RefusesAnEmptyTargetOrAnEmptyLinkPath)
@@ -91,12 +84,13 @@ TEST(CreateShortcut, ALinkPathBeyondMaxPathIsRefusedNotCutShort)
     };
     std::string fits = nameFor(MAX_PATH - 1);
     ASSERT_EQ((folder + fits).size(), size_t(MAX_PATH - 1));
-    EXPECT_EQ(CreateShortcut("\\app.exe", "d", fits.c_str(), f.games.c_str(), folder.c_str(), ""), 1);
+    EXPECT_EQ(CreateShortcut("\\app.exe", "d", fits.c_str(), f.games.c_str(), folder.c_str(), ""),
+              1);
     EXPECT_TRUE(FileExists(folder + fits));
 
     std::string tooLong = nameFor(MAX_PATH);
-    EXPECT_EQ(CreateShortcut("\\app.exe", "d", tooLong.c_str(), f.games.c_str(), folder.c_str(), ""),
-              0);
+    EXPECT_EQ(
+        CreateShortcut("\\app.exe", "d", tooLong.c_str(), f.games.c_str(), folder.c_str(), ""), 0);
     EXPECT_EQ(FilesIn(folder), 1);
 }
 
@@ -107,31 +101,18 @@ TEST(ShellLink, SavesEveryFieldOfTheRecordAndEmptyOnesOverwriteEarlierOnes)
     ASSERT_TRUE(link.SetLinkInfo(FullRecord(f)));
     ASSERT_TRUE(link.Save((f.menu + "\\full.lnk").c_str()));
 
-    LinkContents full = ReadLink(f.menu + "\\full.lnk");
-    ASSERT_TRUE(full.loaded);
-    EXPECT_EQ(full.target, f.games + "\\app.exe");
-    EXPECT_EQ(full.arguments, "-w --level 3");
-    EXPECT_EQ(full.workingDir, f.games);
-    EXPECT_EQ(full.description, "Play the game");
-    EXPECT_EQ(full.iconPath, f.games + "\\icons.dll");
-    EXPECT_EQ(full.iconIndex, 3);
-    EXPECT_EQ(full.showCmd, SW_SHOWMINNOACTIVE);
-    EXPECT_EQ(full.hotkey, MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT));
+    EXPECT_EQ(ReadLink(f.menu + "\\full.lnk"),
+              (LinkContents{true, f.games + "\\app.exe", "-w --level 3", f.games, "Play the game",
+                            f.games + "\\icons.dll", 3, SW_SHOWMINNOACTIVE,
+                            MAKEWORD('Q', HOTKEYF_CONTROL | HOTKEYF_ALT)}));
 
     // The same link object with a record of empty texts: nothing of the first record survives.
     CShellLinkInfo bare;
     bare.m_strTarget = (f.games + "\\app.exe").c_str();
     ASSERT_TRUE(link.SetLinkInfo(bare));
     ASSERT_TRUE(link.Save((f.menu + "\\bare.lnk").c_str()));
-    LinkContents second = ReadLink(f.menu + "\\bare.lnk");
-    ASSERT_TRUE(second.loaded);
-    EXPECT_EQ(second.arguments, "");
-    EXPECT_EQ(second.workingDir, "");
-    EXPECT_EQ(second.description, "");
-    EXPECT_EQ(second.iconPath, "");
-    EXPECT_EQ(second.iconIndex, 0);
-    EXPECT_EQ(second.showCmd, SW_SHOW);
-    EXPECT_EQ(second.hotkey, 0);
+    EXPECT_EQ(ReadLink(f.menu + "\\bare.lnk"),
+              (LinkContents{true, f.games + "\\app.exe", "", "", "", "", 0, SW_SHOW, 0}));
 }
 
 TEST(ShellLink, SaveRefusesADefaultRecordAndInitKeepsItsLinkObject)
@@ -202,7 +183,8 @@ TEST(ShellLink, ComStaysInitialisedOnTheThreadAfterAShortcut)
     int saved = -1;
     HRESULT again = E_FAIL;
     std::thread worker([&] {
-        saved = CreateShortcut("\\app.exe", "Play", "\\Play.lnk", f.games.c_str(), f.menu.c_str(), "");
+        saved =
+            CreateShortcut("\\app.exe", "Play", "\\Play.lnk", f.games.c_str(), f.menu.c_str(), "");
         again = CoInitialize(nullptr);
     });
     worker.join();

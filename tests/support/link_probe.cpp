@@ -80,3 +80,26 @@ LinkContents ReadLink(const std::string& path)
         CoUninitialize();
     return link;
 }
+
+bool operator==(const LinkContents& a, const LinkContents& b)
+{
+    return a.loaded == b.loaded && a.target == b.target && a.arguments == b.arguments &&
+           a.workingDir == b.workingDir && a.description == b.description &&
+           a.iconPath == b.iconPath && a.iconIndex == b.iconIndex && a.showCmd == b.showCmd &&
+           a.hotkey == b.hotkey;
+}
+
+std::ostream& operator<<(std::ostream& out, const LinkContents& link)
+{
+    return out << "{loaded " << link.loaded << ", target '" << link.target << "', arguments '"
+               << link.arguments << "', working dir '" << link.workingDir << "', description '"
+               << link.description << "', icon '" << link.iconPath << "' #" << link.iconIndex
+               << ", show " << link.showCmd << ", hot key " << link.hotkey << "}";
+}
+
+LinkContents CreatedLink(const std::string& target, const std::string& arguments,
+                         const std::string& workingDir, const std::string& description)
+{
+    return LinkContents{true,   target, arguments,     workingDir, description,
+                        target, 0,      SW_SHOWNORMAL, 0};
+}

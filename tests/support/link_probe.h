@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 struct LinkContents {
@@ -20,3 +21,10 @@ struct LinkContents {
 };
 
 LinkContents ReadLink(const std::string& path);
+
+bool operator==(const LinkContents& a, const LinkContents& b);
+std::ostream& operator<<(std::ostream& out, const LinkContents& link);
+
+// What CreateShortcut saves: the target is also the icon (index 0), a normal window, no hot key.
+LinkContents CreatedLink(const std::string& target, const std::string& arguments,
+                         const std::string& workingDir, const std::string& description);
