@@ -1,0 +1,10 @@
+// The installation's shortcut phase: the program group in the Start menu, its item sub-folders,
+// the shortcuts (and desktop shortcuts) that the script's section "shortcut" lists.
+#pragma once
+
+#include "afxstr.h"
+
+// Makes the group, folders and shortcuts and logs every one of them in the uninstall log at
+// strLogPath as "file<index>", from nFileIndex on, whether or not it could be made. strDestDir is
+// the destination, with or without a trailing backslash. Returns the index after the last entry.
+int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex);
