@@ -24,7 +24,8 @@ bool UnzipSingleFile(LPCSTR zipPath, LPCSTR outPath)
     bool ok = true;
     int count;
     while ((count = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
-        if (std::fwrite(buffer, 1, static_cast<std::size_t>(count), out) != static_cast<std::size_t>(count)) {
+        const auto length = static_cast<std::size_t>(count);
+        if (std::fwrite(buffer, 1, length, out) != length) {
             ok = false;
             break;
         }

@@ -91,26 +91,26 @@ TEST_F(PackFileTest, EntriesAreCopiedOutInOrderAndStrayBytesEndThePackageCleanly
     for (std::size_t stray : {std::size_t{1}, std::size_t{267}}) {
         SCOPED_TRACE(stray);
         RemoveTree(m_dest);
-        const std::string body =
-            PackEntry("readme.txt", stored) + PackEntry("empty.txt", "") + PackEntry("sub\\b.txt", deflated);
-        OpenPackage(body + std::string(stray, 'x'));
-        EXPECT_EQ(ReadAll(m_pack, m_dest), (std::vector<std::string>{"readme.txt", "empty.txt", "sub\\b.txt"}));
+        OpenPackage(PackEntry("readme.txt", stored) + PackEntry("empty.txt", "") +
+                    PackEntry("sub\\b.txt", deflated) + std::string(stray, 'x'));
+        const std::vector<std::string> names{"readme.txt", "empty.txt", "sub\\b.txt"};
+        EXPECT_EQ(ReadAll(m_pack, m_dest), names);
         EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::End);
         EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\readme.txt.zip"), stored));
         bool ok = false;
         EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\empty.txt.zip", &ok), ""));
         EXPECT_TRUE(ok);
         EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\sub\\b.txt.zip"), deflated));
-        EXPECT_EQ(Listing(m_dest).size(), 4u);  // three archives and sub\ .
+        EXPECT_EQ(Listing(m_dest).size(), 4u);  // three archives and the folder sub
         m_pack.Close();
     }
 }
 
 TEST_F(PackFileTest, SizesAreLittleEndianAndEntriesFollowEachOtherDirectly)
 {
-    // 10 00 00 00: sixteen data bytes, then the next header.
-    std::string first = PackEntry("a.bin", std::string(16, 'A'));
-    ASSERT_EQ(first.substr(264, 4), std::string("\x10\x00\x00\x00", 4));
+    // Size bytes 10 00 00 00: sixteen data bytes, then the next header.
+    std::string first = "a.bin" + std::string(kPackNameField - 5, '\0');
+    first += std::string("\x10\x00\x00\x00", 4) + std::string(16, 'A');
     const std::string big = SampleBytes(65537);  // one full copy buffer and one byte
     const std::string larger = SampleBytes(3 * 65536 + 100, 2);
     OpenPackage(first + PackEntry("b.bin", big) + PackEntry("c.bin", larger));
@@ -191,7 +191,7 @@ TEST_F(PackFileTest, NamesThatWindowsWouldResolveElsewhereAreRefusedWithNothingC
         EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
         EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
         EXPECT_STREQ(name, kUntouched);
-        EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name)) << "the good entry after it is not read";
+        EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name)) << "nor is the good entry after it";
         EXPECT_EQ(Listing(m_dest), std::vector<std::string>{});
         EXPECT_EQ(Listing(m_scratch.Path()), (std::vector<std::string>{"data.pak", "dest\\"}));
         m_pack.Close();
@@ -288,7 +288,8 @@ private:
 TEST_F(PackFileTest, ReadErrorInsideAnEntryEndsTheCopy)
 {
     const std::string data = SampleBytes(5000);
-    const std::string package = PackEntry("broken.bin", data + std::string(95000, 'z')).substr(0, 268 + 5000);
+    const std::string package =
+        PackEntry("broken.bin", data + std::string(95000, 'z')).substr(0, kPackHeaderSize + data.size());
 
     // The stream really reports an error and no end of file here, or this test would prove nothing.
     {
@@ -330,8 +331,9 @@ TEST(PackFileFullDisk, FailedWritesAndClosesOfTheArchiveAreFailures)
     char name[MAX_PATH];
 
     // A write that fails part way through a large entry.
+    const std::size_t beyondTheDrive = static_cast<std::size_t>(total.QuadPart) + 65536;
     WriteWholeFile(packagePath, PackEntry("fits.bin", SampleBytes(1000)) +
-                                    PackEntry("huge.bin", SampleBytes(static_cast<std::size_t>(total.QuadPart) + 65536)));
+                                    PackEntry("huge.bin", SampleBytes(beyondTheDrive)));
     ASSERT_TRUE(pack.Open(packagePath.c_str()));
     ASSERT_TRUE(pack.ReadNextEntry(dest.Path().c_str(), name));
     EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Entry);

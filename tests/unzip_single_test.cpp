@@ -60,7 +60,8 @@ TEST_F(UnzipTest, ArchivesThatDoNotOpenLeaveTheTargetUntouched)
 {
     const std::string noMembers = MakeZip({});
     ASSERT_FALSE(noMembers.empty());
-    for (const std::string& archive : {std::string(), std::string("this is not a zip archive\n"), noMembers}) {
+    const std::string notZip = "this is not a zip archive\n";
+    for (const std::string& archive : {std::string(), notZip, noMembers}) {
         SCOPED_TRACE(archive.size());
         WriteWholeFile(m_outPath, "old content");
         EXPECT_FALSE(Unzip(archive));
@@ -87,25 +88,27 @@ TEST_F(UnzipTest, DamagedMembersAreFailuresThatKeepWhatWasDecompressed)
     const std::string head = SampleBytes(40000);
     const std::string content = head + SampleBytes(40000, 7);
     const std::string good = Deflate(content);
+    const auto size = static_cast<std::uint32_t>(content.size());
+    const std::uint32_t crc = Crc32(content);
 
     // Sanity: the raw member as made is accepted, so each damage below is what fails.
-    EXPECT_TRUE(Unzip(MakeRawDeflateZip(good, static_cast<std::uint32_t>(content.size()), Crc32(content))));
+    EXPECT_TRUE(Unzip(MakeRawDeflateZip(good, size, crc)));
     EXPECT_TRUE(SameBytes(Output(), content));
 
     // A final block of the reserved type 3 after the first half: inflate stops with a data error.
     const std::string corrupt = Deflate(head, false) + "\x07\xff\xff\xff";
-    EXPECT_FALSE(Unzip(MakeRawDeflateZip(corrupt, static_cast<std::uint32_t>(content.size()), Crc32(content))));
+    EXPECT_FALSE(Unzip(MakeRawDeflateZip(corrupt, size, crc)));
     // What the library delivered before the faulty read stays: a part of the intact first half.
     const std::string kept = Output();
     EXPECT_GT(kept.size(), 0u);
     EXPECT_LE(kept.size(), head.size());
     EXPECT_TRUE(SameBytes(kept, head.substr(0, kept.size())));
 
-    EXPECT_FALSE(Unzip(MakeRawDeflateZip(good, static_cast<std::uint32_t>(content.size()), Crc32(content) ^ 1)));
+    EXPECT_FALSE(Unzip(MakeRawDeflateZip(good, size, crc ^ 1)));
     EXPECT_TRUE(SameBytes(Output(), content)) << "a checksum mismatch leaves the output as decompressed";
 
     // The stream ends before the size the archive states: the checksum is never compared.
-    EXPECT_FALSE(Unzip(MakeRawDeflateZip(good, static_cast<std::uint32_t>(content.size()) + 10, Crc32(content))));
+    EXPECT_FALSE(Unzip(MakeRawDeflateZip(good, size + 10, crc)));
     EXPECT_TRUE(SameBytes(Output(), content));
 }
 
