@@ -15,9 +15,12 @@ for _ in $(seq 50); do [ -s "$displayfd" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n 1 "$displayfd")"
 rm -f "$displayfd"
 
+small_drive="$build/small-drive"
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb_pid" >/dev/null 2>&1 || true
+  rm -f "$WINEPREFIX/dosdevices/s:"
+  if mountpoint -q "$small_drive" 2>/dev/null; then umount "$small_drive" || true; fi
 }
 trap cleanup EXIT
 
@@ -27,6 +30,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
+
+# A small drive for the full-disk tests: a 512 KiB tmpfs that Wine sees as S:, named to the tests by
+# SETUP_TEST_SMALL_DRIVE. Mounting needs root; without it the variable stays unset and those tests
+# skip (under CI=true they fail).
+mkdir -p "$small_drive"
+if mountpoint -q "$small_drive"; then umount "$small_drive"; fi
+if mount -t tmpfs -o size=512k,mode=0777 setup-small-drive "$small_drive" 2>/dev/null; then
+  ln -sfn "$small_drive" "$WINEPREFIX/dosdevices/s:"
+  export SETUP_TEST_SMALL_DRIVE=S:
+else
+  echo "== no small drive (mounting a tmpfs needs root): full-disk tests will skip"
+fi
+
 wineserver -p
 # Start Wine's own services and desktop now, with no pipe of ours: started later by a test, they
 # would hold its output open and keep CTest waiting.

@@ -1,6 +1,8 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 std::string TestProgramDir()
 {
@@ -10,12 +12,14 @@ std::string TestProgramDir()
     return s.substr(0, s.rfind('\\') + 1);
 }
 
-ScratchDir::ScratchDir()
+ScratchDir::ScratchDir() : ScratchDir(TestProgramDir()) {}
+
+ScratchDir::ScratchDir(const std::string& parent)
 {
     static unsigned counter = 0;
     char name[64];
     snprintf(name, sizeof name, "scratch-%lu-%u", GetCurrentProcessId(), ++counter);
-    m_path = TestProgramDir() + name;
+    m_path = parent + name;
     RemoveTree(m_path);
     CreateDirectoryA(m_path.c_str(), nullptr);
 }
@@ -92,4 +96,41 @@ bool WaitForFile(const std::string& path, DWORD timeoutMs)
     }
     Sleep(100);  // let the writer finish and close it
     return true;
+}
+
+std::string SmallDriveRoot()
+{
+    const char* drive = std::getenv("SETUP_TEST_SMALL_DRIVE");
+    if (drive == nullptr || *drive == '\0') return std::string();
+    return std::string(drive) + "\\";
+}
+
+bool IsCiRun()
+{
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::strcmp(ci, "true") == 0;
+}
+
+bool FillDrive(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    static const char block[4096] = {};
+    DWORD written = 0;
+    while (WriteFile(h, block, sizeof block, &written, nullptr) && written == sizeof block) {
+    }
+    // Less than a block may be left over; single bytes take it.
+    while (WriteFile(h, block, 1, &written, nullptr) && written == 1) {
+    }
+    CloseHandle(h);
+    return true;
+}
+
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t i = 0;
+    while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
+    return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
+                                         << " were expected, first difference at offset " << i;
 }

@@ -1,6 +1,7 @@
 // Small helpers that the tests share: scratch folders and whole-file reads and writes.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -8,11 +9,12 @@
 // The folder of the running test program, with its trailing backslash: the tests' setup directory.
 std::string TestProgramDir();
 
-// A fresh, empty folder below the test program's folder, removed with everything in it when the
-// object goes. Path() has no trailing backslash.
+// A fresh, empty folder below the test program's folder (or below `parent`, a path that ends in a
+// backslash), removed with everything in it when the object goes. Path() has no trailing backslash.
 class ScratchDir {
 public:
     ScratchDir();
+    explicit ScratchDir(const std::string& parent);
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
@@ -35,3 +37,24 @@ void RemoveTree(const std::string& path);
 std::string MarkerProgram();
 // Waits up to `timeoutMs` for `path` to exist; true when it does.
 bool WaitForFile(const std::string& path, DWORD timeoutMs = 10000);
+
+// Whether `actual` equals `expected`; a mismatch is told by sizes and the first differing offset,
+// never by dumping the bytes.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
+
+// The root (S:\) of the small drive that the test command maps for full-disk tests, named by the
+// environment variable SETUP_TEST_SMALL_DRIVE ("S:"); empty when there is none.
+std::string SmallDriveRoot();
+// Writes a file at `path` until its drive refuses more; false when the file could not be made.
+bool FillDrive(const std::string& path);
+// Whether the tests run under CI (CI=true), where every test must really run.
+bool IsCiRun();
+
+// Declares `root` as the small drive's root; without one, skips the test, or fails it under CI.
+#define REQUIRE_SMALL_DRIVE(root)                                                              \
+    const std::string root = SmallDriveRoot();                                                 \
+    if (root.empty()) {                                                                        \
+        if (IsCiRun()) FAIL() << "SETUP_TEST_SMALL_DRIVE is not set: tools/test.sh maps it";    \
+        GTEST_SKIP() << "no small drive (SETUP_TEST_SMALL_DRIVE unset; tools/test.sh mounts "   \
+                        "one as root)";                                                        \
+    }
