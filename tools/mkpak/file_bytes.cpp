@@ -21,7 +21,7 @@ bool WriteFileBytes(const fs::path& path, const std::string& bytes)
     if (!f) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fclose(f) == 0 && ok;
-    if (ok && ReplaceFile(temp, path)) return true;
+    if (ok && RenameOver(temp, path)) return true;
     std::error_code ec;
     fs::remove(temp, ec);
     return false;

@@ -169,7 +169,7 @@ bool CPackWriter::Finish()
     m_pFile = nullptr;
     std::error_code ec;
     if (ok) fs::resize_file(m_tempPath, m_nEnd, ec);
-    if (!ok || ec || !ReplaceFile(m_tempPath, m_path)) {
+    if (!ok || ec || !RenameOver(m_tempPath, m_path)) {
         Fail("cannot write \"" + PathToUtf8(m_path) + "\"");
         Abandon();
         return false;

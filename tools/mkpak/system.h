@@ -20,7 +20,7 @@ bool SeekFileEnd(FILE* file);
 std::uint64_t TellFile(FILE* file);
 
 // Renames `from` over `to`, replacing an existing `to`.
-bool ReplaceFile(const fs::path& from, const fs::path& to);
+bool RenameOver(const fs::path& from, const fs::path& to);
 
 bool IsTerminal(FILE* stream);
 // The folder of the running mkpak executable; empty when it cannot be found.

@@ -34,7 +34,7 @@ std::uint64_t TellFile(FILE* file)
     return static_cast<std::uint64_t>(ftello(file));
 }
 
-bool ReplaceFile(const fs::path& from, const fs::path& to)
+bool RenameOver(const fs::path& from, const fs::path& to)
 {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -37,7 +37,7 @@ std::uint64_t TellFile(FILE* file)
     return static_cast<std::uint64_t>(_ftelli64(file));
 }
 
-bool ReplaceFile(const fs::path& from, const fs::path& to)
+bool RenameOver(const fs::path& from, const fs::path& to)
 {
     // _wrename refuses an existing target; MoveFileEx replaces it.
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
