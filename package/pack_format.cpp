@@ -21,6 +21,15 @@ const char* GetEntryName(const PackEntryHeader& header)
     return std::memchr(header.name, '\0', kPackNameField) ? header.name : nullptr;
 }
 
+bool SetEntryName(PackEntryHeader& header, const char* name)
+{
+    std::size_t length = std::strlen(name);
+    if (length > kPackMaxNameLength) return false;
+    std::memset(header.name, 0, kPackNameField);
+    std::memcpy(header.name, name, length);
+    return true;
+}
+
 namespace {
 
 bool IsSeparator(char c)
@@ -41,29 +50,51 @@ bool IsReservedDeviceName(const std::string& component)
            base[3] >= '1' && base[3] <= '9';
 }
 
-bool IsAcceptableComponent(const std::string& component, bool last)
+EntryNameFault CheckComponent(const std::string& component, bool last)
 {
-    if (component.empty()) return !last;  // doubled separators collapse; a trailing one names no file
-    if (component == "..") return false;
+    // Doubled separators collapse; a trailing one names no file.
+    if (component.empty()) return last ? EntryNameFault::kEmpty : EntryNameFault::kNone;
+    if (component == "..") return EntryNameFault::kParent;
     char end = component.back();
-    if (end == '.' || end == ' ') return false;
-    return !IsReservedDeviceName(component);
+    if (end == '.' || end == ' ') return EntryNameFault::kTrailingDotOrSpace;
+    return IsReservedDeviceName(component) ? EntryNameFault::kDeviceName : EntryNameFault::kNone;
 }
 
 }  // namespace
 
-bool IsAcceptableEntryName(const char* name)
+EntryNameFault CheckEntryName(const char* name)
 {
-    if (name == nullptr || *name == '\0' || std::strchr(name, ':') != nullptr) return false;
+    if (name == nullptr || *name == '\0') return EntryNameFault::kEmpty;
+    if (std::strlen(name) > kPackMaxNameLength) return EntryNameFault::kTooLong;
+    if (std::strchr(name, ':') != nullptr) return EntryNameFault::kColon;
     std::string component;
     for (const char* p = name;; ++p) {
         if (*p == '\0' || IsSeparator(*p)) {
             bool last = *p == '\0';
-            if (!IsAcceptableComponent(component, last)) return false;
-            if (last) return true;
+            EntryNameFault fault = CheckComponent(component, last);
+            if (fault != EntryNameFault::kNone || last) return fault;
             component.clear();
         } else {
             component += *p;
         }
     }
+}
+
+const char* DescribeEntryNameFault(EntryNameFault fault)
+{
+    switch (fault) {
+    case EntryNameFault::kNone: return "acceptable";
+    case EntryNameFault::kEmpty: return "names no file";
+    case EntryNameFault::kTooLong: return "is longer than the 263 bytes a package name holds";
+    case EntryNameFault::kColon: return "holds a colon";
+    case EntryNameFault::kParent: return "has a \"..\" component";
+    case EntryNameFault::kDeviceName: return "has a component that is a reserved device name on Windows";
+    case EntryNameFault::kTrailingDotOrSpace: return "has a component ending in a dot or a space, which Windows drops";
+    }
+    return "is refused";
+}
+
+bool IsAcceptableEntryName(const char* name)
+{
+    return CheckEntryName(name) == EntryNameFault::kNone;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "pack_format.h"
 
@@ -40,4 +41,32 @@ TEST(EntryNames, NamesThatLeaveTheDestinationOrNameAnotherFileAreRefused)
                              "AUX .txt", "conout$", "dir.\\x", "x.", "x ", "a\\b ", "a\\", "a/"})
         EXPECT_FALSE(IsAcceptableEntryName(name)) << name;
     EXPECT_FALSE(IsAcceptableEntryName(nullptr));
+}
+
+TEST(PackHeader, NameIsPaddedWithNulsAndALongNameIsRefused)
+{
+    PackEntryHeader h;
+    std::memset(h.name, 'x', sizeof h.name);
+    ASSERT_TRUE(SetEntryName(h, "a\\b.txt"));
+    EXPECT_STREQ(GetEntryName(h), "a\\b.txt");
+    for (std::size_t i = 7; i < kPackNameField; ++i) EXPECT_EQ(h.name[i], '\0') << i;
+    std::string longest(kPackMaxNameLength, 'n');
+    ASSERT_TRUE(SetEntryName(h, longest.c_str()));
+    EXPECT_EQ(GetEntryName(h), longest);
+    EXPECT_FALSE(SetEntryName(h, (longest + "n").c_str()));
+    EXPECT_EQ(GetEntryName(h), longest);
+}
+
+TEST(EntryNames, EachRefusalHasItsReason)
+{
+    EXPECT_EQ(CheckEntryName("a\\b.txt"), EntryNameFault::kNone);
+    EXPECT_EQ(CheckEntryName(""), EntryNameFault::kEmpty);
+    EXPECT_EQ(CheckEntryName("a\\"), EntryNameFault::kEmpty);
+    EXPECT_EQ(CheckEntryName(std::string(264, 'a').c_str()), EntryNameFault::kTooLong);
+    EXPECT_EQ(CheckEntryName(std::string(263, 'a').c_str()), EntryNameFault::kNone);
+    EXPECT_EQ(CheckEntryName("C:\\x"), EntryNameFault::kColon);
+    EXPECT_EQ(CheckEntryName("a\\..\\x"), EntryNameFault::kParent);
+    EXPECT_EQ(CheckEntryName("lpt1.txt"), EntryNameFault::kDeviceName);
+    EXPECT_EQ(CheckEntryName("dir.\\x"), EntryNameFault::kTrailingDotOrSpace);
+    EXPECT_NE(std::string(DescribeEntryNameFault(EntryNameFault::kParent)).find(".."), std::string::npos);
 }

@@ -26,7 +26,12 @@ echo "== zlib source package (minizip)"
 "$root/tools/fetch-zlib-source.sh" "$root/.deps"
 zlib_src=$(ls -d "$root"/.deps/zlib-*/ | head -n 1)
 
+echo "== building the package tool natively"
+cmake -S "$root/tools/mkpak" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build/native" -j "$(nproc)"
+
 echo "== building for Windows"
 cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DZLIB_SOURCE_DIR="$zlib_src" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DZLIB_SOURCE_DIR="$zlib_src" \
+  -DMKPAK_NATIVE_DIR="$root/build/native" >/dev/null
 cmake --build "$root/build/win" -j "$(nproc)"

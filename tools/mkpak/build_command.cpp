@@ -1,0 +1,197 @@
+// mkpak build: a product folder becomes a setup directory.
+#include "code_page.h"
+#include "commands.h"
+#include "entry_names.h"
+#include "file_bytes.h"
+#include "pack_writer.h"
+#include "product_scan.h"
+#include "setup_defaults.h"
+#include "setup_script.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#ifndef MKPAK_DEFAULT_SETUP_EXE
+#define MKPAK_DEFAULT_SETUP_EXE ""
+#endif
+
+namespace {
+
+constexpr char kPackageName[] = "data.pak";
+constexpr char kScriptName[] = "setup.ini";
+constexpr char kFaceName[] = "face.bmp";
+constexpr char kLogName[] = "uninstall.ini";
+constexpr char kSetupExeName[] = "setup.exe";
+
+int Refuse(const std::string& message)
+{
+    std::fprintf(stderr, "mkpak: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+std::string Quote(const fs::path& path)
+{
+    return "\"" + PathToUtf8(path) + "\"";
+}
+
+bool IsInside(const fs::path& inner, const fs::path& outer)
+{
+    std::error_code ec;
+    fs::path a = fs::weakly_canonical(inner, ec), b = fs::weakly_canonical(outer, ec);
+    auto mismatch = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
+    return mismatch.first == b.end();
+}
+
+// The installer to put in the setup directory: the one given, else one beside mkpak, else the
+// one this build of mkpak was told the project builds.
+fs::path FindSetupExe(const BuildOptions& options, std::string& looked)
+{
+    if (!options.setupExe.empty()) return options.setupExe;
+    std::vector<fs::path> candidates;
+    fs::path own = GetExecutableDir();
+    if (!own.empty()) candidates.push_back(own / kSetupExeName);
+    if (*MKPAK_DEFAULT_SETUP_EXE) candidates.push_back(PathFromUtf8(MKPAK_DEFAULT_SETUP_EXE));
+    for (const fs::path& candidate : candidates) {
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec)) return candidate;
+        looked += (looked.empty() ? "" : ", ") + Quote(candidate);
+    }
+    return fs::path();
+}
+
+// A name for the default script: the product folder's name, if the code page can hold it.
+std::string ProductName(const BuildOptions& options)
+{
+    std::error_code ec;
+    fs::path folder = fs::weakly_canonical(options.productFolder, ec);
+    std::string name;
+    if (!ConvertToCodePage(PathToUtf8(folder.filename()), options.nCodePage, name) || name.empty() ||
+        name.find_first_of("\\/:") != std::string::npos)
+        name = "Product";
+    return name;
+}
+
+// The one program at the top of the product folder, if there is exactly one.
+std::string SingleTopLevelProgram(const std::vector<ProductFile>& files)
+{
+    std::string found;
+    for (const ProductFile& file : files) {
+        const std::string& n = file.strName;
+        bool program = n.find('\\') == std::string::npos && n.size() > 4 &&
+                       FoldEntryName(n.substr(n.size() - 4)) == ".exe";
+        if (!program) continue;
+        if (!found.empty()) return std::string();
+        found = n;
+    }
+    return found;
+}
+
+struct PackSummary {
+    std::uint64_t nPacked = 0, nLargestArchive = 0, nStored = 0;
+};
+
+bool WritePackage(const BuildOptions& options, const ProductScan& scan, PackSummary& summary)
+{
+    CProgress::Mode mode = !ShowsSummary(options.verbosity) ? CProgress::Mode::kOff
+                           : IsTerminal(stdout)             ? CProgress::Mode::kTerminal
+                                                            : CProgress::Mode::kLines;
+    CProgress progress(mode, stdout);
+    progress.Start(scan.files.size(), scan.nTotalBytes);
+    CPackWriter writer(options.nLevel);
+    bool ok = writer.Create(options.setupDir / kPackageName);
+    for (const ProductFile& file : scan.files) {
+        PackedEntry packed;
+        if (!ok || !(ok = writer.AddFile(file, progress, packed))) break;
+        summary.nPacked += packed.nPackedSize;
+        summary.nLargestArchive = std::max(summary.nLargestArchive, packed.nPackedSize);
+        summary.nStored += packed.bStored;
+    }
+    ok = ok && writer.Finish();
+    progress.Finish();
+    if (!ok) Refuse(writer.Error() + "; no package written");
+    return ok;
+}
+
+bool PlaceFile(const fs::path& given, const fs::path& target, const std::string& fallback, bool complete)
+{
+    std::error_code ec;
+    if (!given.empty()) {
+        if (fs::exists(target, ec) && fs::equivalent(given, target, ec)) return true;
+        std::string bytes;
+        if (ReadFileBytes(given, bytes) && WriteFileBytes(target, bytes)) return true;
+        Refuse("cannot copy " + Quote(given) + " to " + Quote(target));
+        return false;
+    }
+    if (!complete || fallback.empty() || fs::exists(target, ec)) return true;
+    if (WriteFileBytes(target, fallback)) return true;
+    Refuse("cannot write " + Quote(target));
+    return false;
+}
+
+}  // namespace
+
+int RunBuild(const BuildOptions& options)
+{
+    std::error_code ec;
+    if (!fs::is_directory(options.productFolder, ec)) return Refuse(Quote(options.productFolder) + " is no folder");
+    if (fs::exists(options.setupDir, ec) && !fs::is_directory(options.setupDir, ec))
+        return Refuse(Quote(options.setupDir) + " is no folder");
+    if (IsInside(options.setupDir, options.productFolder))
+        return Refuse("the setup directory " + Quote(options.setupDir) + " lies inside the product folder " +
+                      Quote(options.productFolder) + ": the package would hold itself");
+    for (const fs::path& given : {options.script, options.setupExe, options.face, options.logTemplate})
+        if (!given.empty() && !fs::is_regular_file(given, ec)) return Refuse(Quote(given) + " is no file");
+    fs::path setupExe;
+    if (options.bComplete || !options.setupExe.empty()) {
+        std::string looked;
+        setupExe = FindSetupExe(options, looked);
+        if (setupExe.empty())
+            return Refuse("no setup.exe to put in the setup directory (looked for " + looked +
+                          "): build the installer first, or name one with --setup-exe PATH");
+    }
+
+    ProductScan scan = ScanProductFolder(options.productFolder, options.nCodePage);
+    for (const std::string& skipped : scan.skipped)
+        std::fprintf(stderr, "mkpak: \"%s\" is not a regular file; left out\n", skipped.c_str());
+    if (!scan.problems.empty()) {
+        for (const std::string& problem : scan.problems) std::fprintf(stderr, "mkpak: %s\n", problem.c_str());
+        return Refuse(std::to_string(scan.problems.size()) + " file(s) refused; no package written");
+    }
+
+    fs::create_directories(options.setupDir, ec);
+    if (ec) return Refuse("cannot create " + Quote(options.setupDir) + ": " + ec.message());
+    PackSummary packed;
+    if (!WritePackage(options, scan, packed)) return kExitFailed;
+
+    std::vector<std::uint64_t> sizes;
+    for (const ProductFile& file : scan.files) sizes.push_back(file.nSize);
+    std::uint64_t needSpace = ComputeNeedSpaceMiB(sizes, packed.nLargestArchive);
+    fs::path scriptPath = options.setupDir / kScriptName;
+    std::string script;
+    if (!options.script.empty()) {
+        if (!ReadFileBytes(options.script, script)) return Refuse("cannot read " + Quote(options.script));
+    } else if (fs::exists(scriptPath, ec)) {
+        if (!ReadFileBytes(scriptPath, script)) return Refuse("cannot read " + Quote(scriptPath));
+    } else if (options.bComplete) {
+        script = MakeDefaultScript(ProductName(options), SingleTopLevelProgram(scan.files));
+    }
+    script = SetIniKeys(script, "main", MakePackageKeys(scan.files.size(), needSpace));
+    if (!WriteFileBytes(scriptPath, script)) return Refuse("cannot write " + Quote(scriptPath));
+
+    if (!PlaceFile(setupExe, options.setupDir / kSetupExeName, std::string(), false) ||
+        !PlaceFile(options.face, options.setupDir / kFaceName, MakeDefaultFace(), options.bComplete) ||
+        !PlaceFile(options.logTemplate, options.setupDir / kLogName, MakeDefaultLogTemplate(), options.bComplete))
+        return kExitFailed;
+
+    if (ShowsSummary(options.verbosity)) {
+        char installed[32], packedSize[32];
+        FormatSize(scan.nTotalBytes, installed, sizeof installed);
+        FormatSize(packed.nPacked, packedSize, sizeof packedSize);
+        std::printf("%s: %zu files, %s installed, %s packed (%llu stored)\n",
+                    PathToUtf8(options.setupDir / kPackageName).c_str(), scan.files.size(), installed, packedSize,
+                    static_cast<unsigned long long>(packed.nStored));
+        std::printf("%s: totalfiles=%zu needspace=%llu\n", PathToUtf8(scriptPath).c_str(), scan.files.size(),
+                    static_cast<unsigned long long>(needSpace));
+    }
+    return kExitOk;
+}

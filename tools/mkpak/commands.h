@@ -1,0 +1,39 @@
+// mkpak's commands. Each returns the process exit code: 0 done, 1 failed (refused input, a
+// damaged package, an I/O error), 2 a usage error. Messages go to stdout (progress, summaries,
+// listings) and stderr (problems).
+#pragma once
+
+#include "system.h"
+
+#include <string>
+#include <vector>
+
+constexpr int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+enum class Verbosity { kAuto, kQuiet, kVerbose };
+
+struct BuildOptions {
+    fs::path productFolder, setupDir;
+    unsigned nCodePage = 1252;
+    int nLevel = 6;
+    bool bComplete = false;
+    fs::path script, setupExe, face, logTemplate;  // empty when not given
+    Verbosity verbosity = Verbosity::kAuto;
+};
+
+struct InspectOptions {
+    fs::path package;  // a package file, or a setup directory holding "data.pak"
+    unsigned nCodePage = 1252;
+    Verbosity verbosity = Verbosity::kAuto;
+};
+
+int RunBuild(const BuildOptions& options);
+int RunList(const InspectOptions& options);
+int RunVerify(const InspectOptions& options);
+
+// Parses the command line (without the program name) and runs the command.
+int RunMkpak(const std::vector<std::string>& args);
+
+// Whether summaries (and, on a terminal, progress) are shown: on a terminal unless quiet,
+// elsewhere only when asked.
+bool ShowsSummary(Verbosity verbosity);

@@ -1,0 +1,118 @@
+#include "setup_script.h"
+
+#include <cstdint>
+
+namespace {
+
+struct Line {
+    std::size_t begin, end;  // the line's text, without its ending
+    std::size_t next;        // the start of the following line
+};
+
+std::vector<Line> SplitLines(const std::string& text)
+{
+    std::vector<Line> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        std::size_t next = nl == std::string::npos ? text.size() : nl + 1;
+        std::size_t end = nl == std::string::npos ? text.size() : nl;
+        if (end > pos && text[end - 1] == '\r') --end;
+        lines.push_back({pos, end, next});
+        pos = next;
+    }
+    return lines;
+}
+
+std::string Trim(const std::string& s)
+{
+    std::size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The name in "[name]", or false for a line that is no section header.
+bool SectionName(const std::string& line, std::string& name)
+{
+    std::string t = Trim(line);
+    if (t.empty() || t[0] != '[') return false;
+    std::size_t close = t.find(']');
+    name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return true;
+}
+
+}  // namespace
+
+std::string SetIniKeys(const std::string& text, const std::string& section, const IniKeys& keys)
+{
+    std::vector<Line> lines = SplitLines(text);
+    std::string eol = "\r\n";
+    if (!lines.empty() && lines[0].next > lines[0].end) eol = text.substr(lines[0].end, lines[0].next - lines[0].end);
+
+    // Locate the first section of that name: its header line and its last non-blank line.
+    std::size_t header = lines.size(), last = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string line = text.substr(lines[i].begin, lines[i].end - lines[i].begin), name;
+        if (SectionName(line, name)) {
+            if (header != lines.size()) break;
+            if (EqualNoCase(name, section)) header = last = i;
+        } else if (header != lines.size() && !Trim(line).empty()) {
+            last = i;
+        }
+    }
+
+    std::vector<std::string> replaced(lines.size());
+    std::vector<bool> isReplaced(lines.size(), false);
+    std::string added;
+    for (const auto& key : keys) {
+        bool found = false;
+        for (std::size_t i = header + 1; header != lines.size() && i <= last && !found; ++i) {
+            std::string line = text.substr(lines[i].begin, lines[i].end - lines[i].begin);
+            std::size_t eq = line.find('=');
+            if (eq == std::string::npos || Trim(line)[0] == ';' || !EqualNoCase(Trim(line.substr(0, eq)), key.first))
+                continue;
+            replaced[i] = line.substr(0, eq + 1) + key.second;
+            isReplaced[i] = found = true;
+        }
+        if (!found) added += key.first + "=" + key.second + eol;
+    }
+
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (isReplaced[i]) out += replaced[i] + text.substr(lines[i].end, lines[i].next - lines[i].end);
+        else out += text.substr(lines[i].begin, lines[i].next - lines[i].begin);
+        if (i == last && !added.empty()) {
+            if (lines[i].next == lines[i].end) out += eol;  // the last line had no ending
+            out += added;
+        }
+    }
+    if (header == lines.size()) {
+        if (!out.empty() && out.back() != '\n') out += eol;
+        out += "[" + section + "]" + eol + added;
+    }
+    return out;
+}
+
+IniKeys MakePackageKeys(std::uint64_t totalFiles, std::uint64_t needSpaceMiB)
+{
+    return {{"totalfiles", std::to_string(totalFiles)}, {"needspace", std::to_string(needSpaceMiB)}};
+}
+
+std::uint64_t ComputeNeedSpaceMiB(const std::vector<std::uint64_t>& fileSizes, std::uint64_t largestArchive)
+{
+    constexpr std::uint64_t kCluster = 4096, kMiB = 1024 * 1024;
+    std::uint64_t bytes = largestArchive;
+    for (std::uint64_t size : fileSizes) bytes += (size + kCluster - 1) / kCluster * kCluster;
+    return (bytes + kMiB - 1) / kMiB;
+}

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The Windows build of mkpak, run under Wine, writes the very package the native build writes,
+# names in the code page included; and each build's verify accepts the other's package.
+# same_package.sh NATIVE_MKPAK WINE_RUNNER WINE_PREFIX WINDOWS_MKPAK
+set -euo pipefail
+native=$1 runner=$2 prefix=$3 exe=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+product="$work/product"
+mkdir -p "$product/bin" "$product/données"
+printf 'Quenthary\r\n' > "$product/readme.txt"
+seq 1 20000 > "$product/données/été.txt"
+head -c 70000 /dev/urandom > "$product/bin/game.dat"
+: > "$product/empty"
+
+"$native" build "$product" "$work/native"
+"$runner" "$prefix" "$exe" build "$product" "$work/windows"
+cmp "$work/native/data.pak" "$work/windows/data.pak"
+cmp "$work/native/setup.ini" "$work/windows/setup.ini"
+"$native" verify "$work/windows"
+"$runner" "$prefix" "$exe" verify "$work/native"
+# The accented name is stored in code page 1252 by both.
+"$native" list "$work/windows" | grep -qF 'données\été.txt'
+LC_ALL=C grep -qaF $'donn\xe9es\\\xe9t\xe9.txt' "$work/native/data.pak"
+echo "same package from both builds"
