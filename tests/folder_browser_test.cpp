@@ -59,8 +59,8 @@ bool WaitFor(Done done, DWORD ms = kTimeoutMs)
     ExitProcess(3);
 }
 
-// Every BFFM_SETSELECTIONA and BFFM_SETSTATUSTEXTA that reaches a window of the installing
-// thread, seen through a WH_CALLWNDPROC hook while the object exists.
+// Every BFFM_SETSELECTIONA and BFFM_SETSTATUSTEXTA that reaches a window of the test thread,
+// seen through a WH_CALLWNDPROC hook while the object exists.
 class SentMessages {
 public:
     struct Message {
@@ -156,6 +156,8 @@ public:
         return WaitFor([&] { return SamePath(Status(), expected); });
     }
 
+    // The result is no evidence: Wine's dialog answers 0 to BFFM_SETSELECTIONA whether or not the
+    // selection moved, so tests watch the status line and the notifications instead.
     LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam) const
     {
         DWORD_PTR result = 0;
