@@ -319,6 +319,13 @@ TEST_F(Dialog, QuitPostedFromAnotherThreadEndsTheRunAndIsPostedAgain)
     EXPECT_FALSE(TakeQuitMessage(&exitCode));
 }
 
+TEST_F(Dialog, MissingTemplateEndsAtOnceWithMinusOne)
+{
+    CDialog dlg(0x7777);
+    EXPECT_EQ(-1, dlg.DoModal());
+    EXPECT_EQ(nullptr, dlg.GetSafeHwnd());
+}
+
 TEST(App, EntryRunsInitInstanceOfTheOneApplicationObject)
 {
     EXPECT_EQ(&theTestApp, AfxGetApp());
