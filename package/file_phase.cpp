@@ -34,6 +34,10 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
         progress.Step();
         more = pack.ReadNextEntry(destDir, name);
     }
-    if (pack.GetLastStatus() == PackReadStatus::Failed) NoteFailure(result, pack.GetFailedEntryName());
+    if (pack.GetLastStatus() == PackReadStatus::Failed) {
+        // The entry that could not be read in full; the package itself when even its name is lost.
+        LPCSTR name = pack.GetLastEntryName();
+        NoteFailure(result, *name ? destDir + "\\" + name : CString(SetupFile::kPackage));
+    }
     return result;
 }

@@ -14,6 +14,7 @@ bool CPackFile::Open(LPCSTR path)
 {
     Close();
     m_status = PackReadStatus::End;
+    m_szLastName[0] = '\0';
     m_pStream = std::fopen(path, "rb");
     return m_pStream != nullptr;
 }
@@ -67,6 +68,7 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
         return Fail();
     if (std::feof(m_pStream)) return End();
 
+    m_szLastName[0] = '\0';
     PackEntryHeader header;
     if (std::fread(&header, 1, sizeof header, m_pStream) < sizeof header)
         return std::ferror(m_pStream) ? Fail() : End();  // a shorter remainder is not an entry
@@ -74,6 +76,7 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     // The name is checked before anything is created: "..\x" would leave the destination, "COM1"
     // would open a device, and "x." would create a file other than the one the log names.
     const char* name = GetEntryName(header);
+    std::strcpy(m_szLastName, name != nullptr ? name : "");
     if (name == nullptr || !IsAcceptableEntryName(name)) return Fail();
 
     char szArchivePath[MAX_PATH];

@@ -32,6 +32,10 @@ public:
     bool ReadNextEntry(LPCSTR destDir, LPSTR nameOut);
 
     PackReadStatus GetLastStatus() const { return m_status; }
+    // The name in the header that the latest ReadNextEntry read, also when the entry then failed
+    // (a package cut short, an archive that could not be written); "" when it read no header or
+    // the name field held no terminating NUL.
+    LPCSTR GetLastEntryName() const { return m_szLastName; }
 
     // Closes the package; does nothing on a closed reader.
     void Close();
@@ -52,6 +56,7 @@ private:
 
     std::FILE* m_pStream = nullptr;
     PackReadStatus m_status = PackReadStatus::End;
+    char m_szLastName[kPackNameField] = "";
     // Every entry streams through this one buffer, so an entry of any size costs no allocation.
     char m_szCopyBuffer[kCopyChunk];
 };
