@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the installer's own pictures: res/setup.ico (32x32 and 16x16, 16 colours each) and
-res/finish.bmp (180x56, 8 bits per pixel, 255 palette colours). Run again to redraw them."""
+"""Draws the project's own pictures: the installer's res/setup.ico (32x32 and 16x16, 16 colours
+each) and res/finish.bmp (180x56, 8 bits per pixel, 255 palette colours), and the demonstration
+product's demo/face.bmp (24 bits per pixel). Run again to redraw them."""
 import math
 import os
 import struct
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "res")
+REPO = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+ROOT = os.path.join(REPO, "res")
 
 # The 16-colour palette of the icons (B, G, R, 0).
 PALETTE16 = [(0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128), (128, 0, 0), (128, 0, 128),
@@ -95,6 +97,74 @@ def write_banner(path, width=180, height=56):
         f.write(head + info + pal + pixels)
 
 
+# Block letters, 5 wide and 7 high, for the words on the demonstration picture.
+FONT = {
+    "Q": ["01110", "10001", "10001", "10001", "10101", "10010", "01101"],
+    "U": ["10001", "10001", "10001", "10001", "10001", "10001", "01110"],
+    "E": ["11111", "10000", "10000", "11110", "10000", "10000", "11111"],
+    "N": ["10001", "11001", "10101", "10011", "10001", "10001", "10001"],
+    "T": ["11111", "00100", "00100", "00100", "00100", "00100", "00100"],
+    "H": ["10001", "10001", "10001", "11111", "10001", "10001", "10001"],
+    "A": ["01110", "10001", "10001", "11111", "10001", "10001", "10001"],
+    "R": ["11110", "10001", "10001", "11110", "10100", "10010", "10001"],
+    "Y": ["10001", "10001", "01010", "00100", "00100", "00100", "00100"],
+    "D": ["11110", "10001", "10001", "10001", "10001", "10001", "11110"],
+    "M": ["10001", "11011", "10101", "10101", "10001", "10001", "10001"],
+    "O": ["01110", "10001", "10001", "10001", "10001", "10001", "01110"],
+    " ": ["00000"] * 7,
+}
+
+
+def write_demo_face(path, width=384, height=150):
+    """An evening landscape (sky, sun, two ranges of hills) under the words QUENTHARY DEMO."""
+    px = [[(0, 0, 0)] * width for _ in range(height)]
+    for y in range(height):
+        for x in range(width):
+            t = y / (height - 1)
+            r, g, b = int(40 + 200 * t), int(60 + 110 * t), int(140 - 20 * t)   # dusk sky
+            d = math.hypot(x - width * 0.78, y - height * 0.62)
+            if d < 22:
+                r, g, b = 255, 220, 120                                        # the sun
+            elif d < 40:
+                k = (40 - d) / 18 * 0.5
+                r, g, b = int(r + (255 - r) * k), int(g + (200 - g) * k), int(b + (120 - b) * k)
+            far = height * 0.70 + 10 * math.sin(x / 37.0) + 6 * math.sin(x / 13.0 + 1)
+            near = height * 0.82 + 9 * math.sin(x / 23.0 + 2) + 4 * math.sin(x / 7.0)
+            if y > near:
+                r, g, b = 30, int(70 + 30 * (y - near) / height), 40
+            elif y > far:
+                r, g, b = 60, 90, 90
+            px[y][x] = (r, g, b)
+
+    def words(text, top, scale, colour, shadow):
+        span = len(text) * 6 * scale - scale
+        left = (width - span) // 2
+        for dx, dy, c in ((2, 2, shadow), (0, 0, colour)):
+            for n, ch in enumerate(text):
+                for row, bits in enumerate(FONT[ch]):
+                    for col, bit in enumerate(bits):
+                        if bit == "1":
+                            for yy in range(scale):
+                                for xx in range(scale):
+                                    x = left + (n * 6 + col) * scale + xx + dx
+                                    y = top + row * scale + yy + dy
+                                    if 0 <= x < width and 0 <= y < height:
+                                        px[y][x] = c
+
+    words("QUENTHARY", 18, 5, (255, 244, 214), (40, 30, 60))
+    words("DEMO", 62, 3, (255, 214, 150), (40, 30, 60))
+
+    stride = (width * 3 + 3) // 4 * 4
+    pixels = b"".join(
+        bytes(v for (r, g, b) in px[y] for v in (b, g, r)) + b"\0" * (stride - width * 3)
+        for y in reversed(range(height)))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
+    with open(path, "wb") as f:
+        f.write(head + info + pixels)
+
+
 if __name__ == "__main__":
     write_icon(os.path.join(ROOT, "setup.ico"))
     write_banner(os.path.join(ROOT, "finish.bmp"))
+    write_demo_face(os.path.join(REPO, "demo", "face.bmp"))

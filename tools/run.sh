@@ -1,7 +1,111 @@
 #!/usr/bin/env bash
-# Sets everything up and builds; prints where the executables are.
+# Sets everything up, builds, and installs the demonstration product (demo/) with the built
+# setup.exe under Wine, in a Wine prefix of the demonstration's own under build/demo.
+# With a working $DISPLAY the installer opens there for a person to click through. Without one it
+# runs on a private Xvfb display, walked through by tools/demo/walk.exe, which saves a picture of
+# each dialog into build/demo/pictures and prints what was installed where; the exit status is
+# then that of the walk-through.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh"
 echo "== built:"
-find "$root/build/win" -maxdepth 2 -name '*.exe' -not -path '*/wineprefix/*' | sort | sed "s|^$root/||"
+find "$root/build/win" -maxdepth 3 -name '*.exe' -not -path '*/wineprefix/*' -not -path '*/tests/*' \
+  | sort | sed "s|^$root/||"
+
+win="$root/build/win"
+demo="$root/build/demo"
+mkdir -p "$demo"
+
+echo "== the demonstration's setup directory"
+# The product folder: demo/product's plain files and the demonstration program built for Windows.
+rm -rf "$demo/product" "$demo/setup"
+cp -r "$root/demo/product" "$demo/product"
+mkdir -p "$demo/product/bin"
+cp "$win/demo/quenthary.exe" "$demo/product/bin/"
+"$root/build/native/mkpak" build -q --complete --script "$root/demo/setup.ini" \
+  --face "$root/demo/face.bmp" --uninstall "$root/demo/uninstall.ini" --setup-exe "$win/setup.exe" \
+  "$demo/product" "$demo/setup"
+ls "$demo/setup" | sed 's/^/  /'
+
+export WINEPREFIX="$demo/wineprefix" WINEDEBUG=-all WINEARCH=win64
+# No Wine menu entries or file associations on the host for what the installer makes.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+xvfb_pid=
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1 || true; fi
+}
+trap cleanup EXIT
+
+attended=false
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  attended=true
+else
+  displayfd=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$displayfd" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$displayfd")"
+  rm -f "$displayfd"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "== making the demonstration's Wine prefix"
+  wineboot --init >/dev/null 2>&1
+  wineserver -w
+fi
+# Wine links the prefix's Desktop, Documents and the like to the host user's own folders; the
+# demonstration's shortcuts belong in the prefix, so every such link becomes a folder of its own.
+find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r link; do
+  rm "$link" && mkdir "$link"
+done
+
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+# A fresh installation each time: remove what the previous one made, as its uninstall log lists it
+# (files, shortcuts, then the folders, deepest first), and the destination folder itself.
+location=$(sed -n 's/^location=//p' "$root/demo/setup.ini" | tr -d '\r')
+dest=$(winepath -u "$location" 2>/dev/null || true)
+dest=${dest%/}
+inside_prefix() { case "$1" in "$WINEPREFIX"/drive_c/?*) return 0 ;; *) return 1 ;; esac; }
+if inside_prefix "$dest" && [ -f "$dest/uninstall.ini" ]; then
+  sed -n 's/^file[0-9]*=//p' "$dest/uninstall.ini" | tr -d '\r' | while read -r entry; do
+    winepath -u "$entry" 2>/dev/null || true
+  done | sort -r | while read -r path; do
+    inside_prefix "$path" || continue
+    if [ -d "$path" ]; then rmdir "$path" 2>/dev/null || true; else rm -f "$path"; fi
+  done
+fi
+if inside_prefix "$dest"; then rm -rf "$dest"; fi
+
+if $attended; then
+  echo "== installing the demonstration product on $DISPLAY: click through the installer"
+  wine "$demo/setup/setup.exe" || true
+  wineserver -w
+  echo "== drive C: of the demonstration's Wine prefix is ${WINEPREFIX#"$root/"}/drive_c"
+  if [ -f "$dest/uninstall.ini" ]; then
+    echo "== the uninstall log, ${dest#"$root/"}/uninstall.ini, lists what was made:"
+    sed -n 's/^\(file[0-9]*\|filenum\)=/  \1=/p' "$dest/uninstall.ini" | tr -d '\r'
+  else
+    echo "== nothing was installed at $location"
+  fi
+  exit 0
+fi
+
+echo "== installing the demonstration product unattended on the Xvfb display $DISPLAY"
+# The walk-through and the installer it starts run in a Wine virtual desktop, where Wine draws the
+# window frames itself: with no window manager on the display they would have no captions.
+wine reg add 'HKCU\Software\Wine\AppDefaults\walk.exe\Explorer' /v Desktop /d Demo /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Demo /d 800x600 /f >/dev/null 2>&1
+pictures="$demo/pictures"
+rm -rf "$pictures"
+status=0
+wine "$win/tools/demo/walk.exe" "$(winepath -w "$demo/setup/setup.exe")" "$(winepath -w "$pictures")" \
+  "$(winepath -w "$demo/product")" || status=$?
+echo
+echo "Drive C: above is ${WINEPREFIX#"$root/"}/drive_c."
+echo "Pictures of the dialogs: ${pictures#"$root/"}/"
+ls "$pictures" 2>/dev/null | sed 's/^/  /'
+exit $status

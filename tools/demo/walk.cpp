@@ -1,0 +1,306 @@
+// Walks through an installation unattended, as a person would click through it: starts setup.exe,
+// saves a picture of each dialog, accepts the proposed destination, leaves the launch box checked
+// and presses Finish, then checks what was installed against the product folder and the uninstall
+// log and prints where everything went.
+//
+//   walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]
+//
+// The exit status is 0 only when every step was seen and every check held.
+#include "dialog_driver.h"
+#include "window_picture.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFinishCheckBox = 1007;  // the finish dialog's launch box
+constexpr int kDestinationEdit = 1001, kRequiredLabel = 1005, kAvailableLabel = 1006;
+constexpr int kProgressLabel = 1003;
+constexpr DWORD kInstallTimeoutMs = 120000;
+
+std::string ReadProfile(const std::string& file, const char* section, const char* key)
+{
+    char value[MAX_PATH] = "";
+    GetPrivateProfileStringA(section, key, "", value, sizeof value, file.c_str());
+    return value;
+}
+
+std::string ParentWithBackslash(const std::string& path)
+{
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name)
+{
+    if (dir.empty() || dir.back() == '\\') return dir + name;
+    return dir + "\\" + name;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+// The image file of the process that owns `hwnd`, as a DOS path; empty when it cannot be read.
+std::string WindowProcessImage(HWND hwnd)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return std::string();
+    char image[MAX_PATH * 2] = "";
+    DWORD size = sizeof image;
+    if (!QueryFullProcessImageNameA(process, 0, image, &size)) image[0] = '\0';
+    CloseHandle(process);
+    return image;
+}
+
+// A visible top-level window of a process started from `image`, waiting up to `timeoutMs`.
+HWND WaitForProgramWindow(const std::string& image, DWORD timeoutMs)
+{
+    struct Search {
+        const std::string* image;
+        HWND found;
+    } search{&image, nullptr};
+    WaitUntil([&] {
+        EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            if (!IsWindowVisible(hwnd) || lstrcmpiA(WindowProcessImage(hwnd).c_str(), s.image->c_str()) != 0)
+                return TRUE;
+            s.found = hwnd;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    return search.found;
+}
+
+class CWalk {
+public:
+    CWalk(std::string strSetupExe, std::string strPictures, std::string strProduct)
+        : m_strSetupExe(std::move(strSetupExe)), m_strPictures(std::move(strPictures)),
+          m_strProduct(std::move(strProduct)),
+          m_strScript(ParentWithBackslash(m_strSetupExe) + "setup.ini")
+    {
+    }
+
+    int Run();
+
+private:
+    void Fail(const std::string& what) { m_problems.push_back(what); }
+    void Snap(HWND hwnd, const std::string& name);
+    bool RunDialogs();
+    void CheckLaunch();
+    void CheckInstalled();
+    void PrintSummary() const;
+
+    std::string m_strSetupExe, m_strPictures, m_strProduct, m_strScript;
+    std::string m_strDest, m_strRequired, m_strAvailable;
+    PROCESS_INFORMATION m_setup = {};
+    std::vector<std::string> m_pictures, m_problems;
+    std::vector<std::string> m_files, m_folders, m_shortcuts;
+    std::string m_strLaunched;
+};
+
+void CWalk::Snap(HWND hwnd, const std::string& name)
+{
+    // Let the owner finish painting: a sent message returns only after the messages queued
+    // before it have been handled, and the paint that follows them gets a moment more.
+    SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    Sleep(300);
+    std::string path = JoinPath(m_strPictures, name);
+    if (SaveWindowPicture(hwnd, path)) {
+        m_pictures.push_back(name);
+    } else {
+        Fail("could not save the picture " + name);
+    }
+}
+
+bool CWalk::RunDialogs()
+{
+    const std::string title = ReadProfile(m_strScript, "main", "title");
+    std::string dir = ParentWithBackslash(m_strSetupExe);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string commandLine = "\"" + m_strSetupExe + "\"";
+    if (!CreateProcessA(m_strSetupExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.c_str(), &si, &m_setup)) {
+        Fail("could not start " + m_strSetupExe);
+        return false;
+    }
+    const DWORD pid = m_setup.dwProcessId;
+
+    HWND destination = WaitForDialog(title, pid);
+    if (!destination || !GetDlgItem(destination, kDestinationEdit)) {
+        Fail("the destination dialog \"" + title + "\" did not appear");
+        return false;
+    }
+    m_strDest = ControlText(destination, kDestinationEdit);
+    m_strRequired = ControlText(destination, kRequiredLabel);
+    m_strAvailable = ControlText(destination, kAvailableLabel);
+    std::printf("destination dialog: %s (required %s, available %s)\n", m_strDest.c_str(),
+                m_strRequired.c_str(), m_strAvailable.c_str());
+    Snap(destination, "1-destination.png");
+    PressButton(destination, IDOK);
+    if (!WaitUntilGone(destination)) {
+        Fail("the destination dialog did not accept " + m_strDest);
+        return false;
+    }
+
+    // The progress dialog may be up only briefly: look often, and go on without its picture when
+    // the installation has already moved on.
+    HWND progress = nullptr;
+    WaitUntil([&] {
+        progress = WaitForDialog("Extracting files...", pid, 0);
+        return progress || WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
+    }, kWindowTimeoutMs);
+    if (progress) {
+        std::printf("progress dialog: %s\n", ControlText(progress, kProgressLabel).c_str());
+        Snap(progress, "2-progress.png");
+    } else {
+        Fail("the progress dialog did not appear");
+    }
+
+    HWND finish = nullptr;
+    WaitUntil([&] {
+        finish = WaitForDialog(title, pid, 0);
+        return (finish && GetDlgItem(finish, kFinishCheckBox)) ||
+               WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
+    }, kInstallTimeoutMs);
+    if (!finish || !GetDlgItem(finish, kFinishCheckBox)) {
+        Fail("the finish dialog did not appear");
+        return false;
+    }
+    if (SendMessageA(GetDlgItem(finish, kFinishCheckBox), BM_GETCHECK, 0, 0) != BST_CHECKED)
+        Fail("the finish dialog's launch box is not checked");
+    std::printf("finish dialog: launch box %s\n",
+                IsDlgButtonChecked(finish, kFinishCheckBox) ? "checked" : "clear");
+    Snap(finish, "3-finish.png");
+    PressButton(finish, IDOK);
+
+    if (WaitForSingleObject(m_setup.hProcess, kWindowTimeoutMs) != WAIT_OBJECT_0) {
+        Fail("setup.exe did not end after Finish");
+        return false;
+    }
+    return true;
+}
+
+void CWalk::CheckLaunch()
+{
+    const std::string launch = ReadProfile(m_strScript, "main", "launch");
+    const std::string program = JoinPath(m_strDest, launch);
+    HWND window = WaitForProgramWindow(program, kWindowTimeoutMs);
+    if (!window) {
+        Fail("no window of " + program + " appeared after Finish");
+        return;
+    }
+    m_strLaunched = program + " (window \"" + WindowText(window) + "\")";
+    Snap(window, "4-running.png");
+    // It would close by itself; closing it now keeps the walk short.
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (!WaitUntilGone(window)) Fail("the started program did not close");
+}
+
+void CWalk::CheckInstalled()
+{
+    const std::string log = JoinPath(m_strDest, "uninstall.ini");
+    const int totalFiles = GetPrivateProfileIntA("main", "totalfiles", -1, m_strScript.c_str());
+    const int count = GetPrivateProfileIntA("files", "filenum", -1, log.c_str());
+    if (count < 0) {
+        Fail("the uninstall log " + log + " has no \"filenum\"");
+        return;
+    }
+    const std::string destPrefix = JoinPath(m_strDest, "");
+    for (int i = 0; i < count; ++i) {
+        const std::string key = "file" + std::to_string(i);
+        const std::string path = ReadProfile(log, "files", key.c_str());
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const bool bExists = attributes != INVALID_FILE_ATTRIBUTES;
+        const bool bFolder = bExists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (i < totalFiles) {
+            m_files.push_back(path);
+            if (!bExists || bFolder) {
+                Fail("logged file " + path + " is missing");
+                continue;
+            }
+            // The installed bytes are the product's own.
+            if (!m_strProduct.empty() && path.compare(0, destPrefix.size(), destPrefix) == 0) {
+                std::string installed, original;
+                const std::string source = JoinPath(m_strProduct, path.substr(destPrefix.size()));
+                if (!ReadFileBytes(path, installed) || !ReadFileBytes(source, original) || installed != original)
+                    Fail(path + " differs from " + source);
+            }
+        } else if (path.size() > 4 && lstrcmpiA(path.c_str() + path.size() - 4, ".lnk") == 0) {
+            m_shortcuts.push_back(path);
+            if (!bExists || bFolder) Fail("logged shortcut " + path + " is missing");
+        } else {
+            m_folders.push_back(path);
+            if (!bFolder) Fail("logged folder " + path + " is missing");
+        }
+    }
+    if (totalFiles >= 0 && static_cast<int>(m_files.size()) != totalFiles)
+        Fail("the log lists " + std::to_string(m_files.size()) + " files, the script " +
+             std::to_string(totalFiles));
+    if (m_shortcuts.empty()) Fail("no shortcut was logged");
+}
+
+void CWalk::PrintSummary() const
+{
+    std::printf("\nInstalled into %s (required %s, available %s):\n", m_strDest.c_str(),
+                m_strRequired.c_str(), m_strAvailable.c_str());
+    std::printf("  %u files\n", static_cast<unsigned>(m_files.size()));
+    for (const auto& f : m_files) std::printf("    %s\n", f.c_str());
+    std::printf("  %u folders in the Start menu\n", static_cast<unsigned>(m_folders.size()));
+    for (const auto& f : m_folders) std::printf("    %s\n", f.c_str());
+    std::printf("  %u shortcuts\n", static_cast<unsigned>(m_shortcuts.size()));
+    for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
+    std::printf("  uninstall log: %s\n", JoinPath(m_strDest, "uninstall.ini").c_str());
+    std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
+    std::printf("  pictures:");
+    for (const auto& p : m_pictures) std::printf(" %s", p.c_str());
+    std::printf("\n");
+    if (m_problems.empty()) {
+        std::printf("\nThe walk-through succeeded.\n");
+    } else {
+        std::printf("\nThe walk-through FAILED:\n");
+        for (const auto& p : m_problems) std::printf("  %s\n", p.c_str());
+    }
+}
+
+int CWalk::Run()
+{
+    CreateDirectoryA(m_strPictures.c_str(), nullptr);
+    if (RunDialogs()) {
+        CheckLaunch();
+        CheckInstalled();
+    }
+    if (m_setup.hProcess) {
+        // Whatever went wrong, setup.exe must not outlive the walk.
+        if (WaitForSingleObject(m_setup.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(m_setup.hProcess, 1);
+        CloseHandle(m_setup.hProcess);
+        CloseHandle(m_setup.hThread);
+    }
+    PrintSummary();
+    std::fflush(stdout);
+    return m_problems.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4) {
+        std::fprintf(stderr, "usage: walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]\n");
+        return 2;
+    }
+    CWalk walk(argv[1], argv[2], argc > 3 ? argv[3] : "");
+    return walk.Run();
+}
