@@ -55,6 +55,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1
   wineserver -w
 fi
+# Wine's own fonts, Marlett among them (it draws the caption buttons), are not found by this build
+# of Wine in its data folder; the prefix's Fonts folder is searched.
+cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # Wine links the prefix's Desktop, Documents and the like to the host user's own folders; the
 # demonstration's shortcuts belong in the prefix, so every such link becomes a folder of its own.
 find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r link; do
@@ -101,11 +104,14 @@ wine reg add 'HKCU\Software\Wine\AppDefaults\walk.exe\Explorer' /v Desktop /d De
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Demo /d 800x600 /f >/dev/null 2>&1
 pictures="$demo/pictures"
 rm -rf "$pictures"
-status=0
+mkdir -p "$pictures"
+set +e
 wine "$win/tools/demo/walk.exe" "$(winepath -w "$demo/setup/setup.exe")" "$(winepath -w "$pictures")" \
-  "$(winepath -w "$demo/product")" || status=$?
+  "$(winepath -w "$demo/product")" | tee "$pictures/summary.txt"
+status=${PIPESTATUS[0]}
+set -e
 echo
-echo "Drive C: above is ${WINEPREFIX#"$root/"}/drive_c."
-echo "Pictures of the dialogs: ${pictures#"$root/"}/"
-ls "$pictures" 2>/dev/null | sed 's/^/  /'
-exit $status
+echo "The Windows paths above are in the demonstration's Wine prefix: C: is ${WINEPREFIX#"$root/"}/drive_c."
+echo "Pictures of the dialogs, and this summary, in ${pictures#"$root/"}/:"
+ls "$pictures" | sed 's/^/  /'
+exit "$status"

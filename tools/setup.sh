@@ -9,7 +9,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix     # the Windows cross compiler
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
   wine wine64 xvfb xauth                                    # the Win32 implementation the tests run on
-  x11-utils                                                 # xdpyinfo: whether the demo has a display
+  fonts-wine x11-utils                                      # Wine's fonts (caption buttons), xdpyinfo (the demo)
   googletest                                                # GoogleTest's sources
   zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
 )

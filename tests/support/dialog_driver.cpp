@@ -73,19 +73,19 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
-HWND FindDialog(const std::string& caption, DWORD pid)
+}  // namespace
+
+HWND FindDialogNow(const std::string& caption, DWORD pid)
 {
     Search s{&caption, pid, nullptr};
     EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
-}  // namespace
-
 HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD timeoutMs)
 {
     for (DWORD waited = 0;; waited += 50) {
-        if (HWND hwnd = FindDialog(caption, pid)) {
+        if (HWND hwnd = FindDialogNow(caption, pid)) {
             Sleep(100);  // let its initialisation finish
             return hwnd;
         }

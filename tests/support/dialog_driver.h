@@ -31,8 +31,10 @@ DrivenRun RunDriven(const std::function<INT_PTR()>& modal, const std::function<v
 // answering message boxes, also in another process.
 constexpr DWORD kWindowTimeoutMs = 15000;
 
-// A visible top-level dialog (class "#32770") of process `pid` whose caption is `caption`, as soon
-// as one exists; nullptr when none appeared within the timeout.
+// A visible top-level dialog (class "#32770") of process `pid` whose caption is `caption`, if one
+// exists now; nullptr otherwise.
+HWND FindDialogNow(const std::string& caption, DWORD pid = GetCurrentProcessId());
+// The same, as soon as one exists; nullptr when none appeared within the timeout.
 HWND WaitForDialog(const std::string& caption, DWORD pid = GetCurrentProcessId(),
                    DWORD timeoutMs = kWindowTimeoutMs);
 // Whether `hwnd` is gone (destroyed or hidden) within the timeout.

@@ -9,6 +9,9 @@
 #include "dialog_driver.h"
 #include "window_picture.h"
 
+#include <commctrl.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -19,8 +22,8 @@ namespace {
 
 constexpr int kFinishCheckBox = 1007;  // the finish dialog's launch box
 constexpr int kDestinationEdit = 1001, kRequiredLabel = 1005, kAvailableLabel = 1006;
-constexpr int kProgressLabel = 1003;
-constexpr DWORD kInstallTimeoutMs = 120000;
+constexpr int kProgressLabel = 1003, kProgressBar = 1004;
+constexpr DWORD kInstallTimeoutMs = 60000;
 
 std::string ReadProfile(const std::string& file, const char* section, const char* key)
 {
@@ -83,6 +86,43 @@ HWND WaitForProgramWindow(const std::string& image, DWORD timeoutMs)
     return search.found;
 }
 
+// Holds every thread of a process still but the one named, for as long as it lives. With the
+// installer's worker held, the progress dialog stays up, unchanged, while its picture is taken; its
+// own thread keeps painting it.
+class CThreadsHeld {
+public:
+    CThreadsHeld(DWORD pid, DWORD keepThreadId)
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        THREADENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+            if (entry.th32OwnerProcessID != pid || entry.th32ThreadID == keepThreadId) continue;
+            HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+            if (!thread) continue;
+            if (SuspendThread(thread) == static_cast<DWORD>(-1)) {
+                CloseHandle(thread);
+            } else {
+                m_threads.push_back(thread);
+            }
+        }
+        CloseHandle(snapshot);
+    }
+    ~CThreadsHeld()
+    {
+        for (HANDLE thread : m_threads) {
+            ResumeThread(thread);
+            CloseHandle(thread);
+        }
+    }
+    CThreadsHeld(const CThreadsHeld&) = delete;
+    CThreadsHeld& operator=(const CThreadsHeld&) = delete;
+
+private:
+    std::vector<HANDLE> m_threads;
+};
+
 class CWalk {
 public:
     CWalk(std::string strSetupExe, std::string strPictures, std::string strProduct)
@@ -98,9 +138,11 @@ private:
     void Fail(const std::string& what) { m_problems.push_back(what); }
     void Snap(HWND hwnd, const std::string& name);
     bool RunDialogs();
+    bool MessageBoxShown(DWORD pid);
     void CheckLaunch();
     void CheckInstalled();
     void PrintSummary() const;
+    void PrintInstalled() const;
 
     std::string m_strSetupExe, m_strPictures, m_strProduct, m_strScript;
     std::string m_strDest, m_strRequired, m_strAvailable;
@@ -108,20 +150,39 @@ private:
     std::vector<std::string> m_pictures, m_problems;
     std::vector<std::string> m_files, m_folders, m_shortcuts;
     std::string m_strLaunched;
+    bool m_bInstalled = false;
 };
 
 void CWalk::Snap(HWND hwnd, const std::string& name)
 {
-    // Let the owner finish painting: a sent message returns only after the messages queued
-    // before it have been handled, and the paint that follows them gets a moment more.
+    // In front, as a person would see it; then let its owner finish painting: a sent message
+    // returns only after the messages queued before it have been handled, and the paint that
+    // follows them gets a moment more.
+    SetForegroundWindow(hwnd);
     SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
     Sleep(300);
     std::string path = JoinPath(m_strPictures, name);
-    if (SaveWindowPicture(hwnd, path)) {
-        m_pictures.push_back(name);
-    } else {
+    if (!SaveWindowPicture(hwnd, path)) {
         Fail("could not save the picture " + name);
+    } else if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) {
+        // Closed while it was being copied: the picture may show what lay behind it.
+        DeleteFileA(path.c_str());
+        Fail("the window of " + name + " closed before its picture was taken");
+    } else {
+        m_pictures.push_back(name);
     }
+}
+
+// The installer tells of a failure only in a message box captioned "Setup" (the destination
+// dialog) or "setup" (the install worker); one that appears ends the walk.
+bool CWalk::MessageBoxShown(DWORD pid)
+{
+    HWND box = FindDialogNow("setup", pid);
+    if (!box) box = FindDialogNow("Setup", pid);
+    if (!box) return false;
+    Snap(box, "message-box.png");
+    Fail("the installer said: " + MessageBoxText(box));
+    return true;
 }
 
 bool CWalk::RunDialogs()
@@ -150,38 +211,46 @@ bool CWalk::RunDialogs()
                 m_strRequired.c_str(), m_strAvailable.c_str());
     Snap(destination, "1-destination.png");
     PressButton(destination, IDOK);
+    const DWORD installStart = GetTickCount();
     if (!WaitUntilGone(destination)) {
-        Fail("the destination dialog did not accept " + m_strDest);
+        if (!MessageBoxShown(pid)) Fail("the destination dialog did not accept " + m_strDest);
         return false;
     }
 
-    // The progress dialog may be up only briefly: look often, and go on without its picture when
-    // the installation has already moved on.
+    // A small product is installed in a fraction of a second: look for the progress dialog often,
+    // and once its bar has moved, hold the worker still while the picture is taken.
     HWND progress = nullptr;
     WaitUntil([&] {
-        progress = WaitForDialog("Extracting files...", pid, 0);
-        return progress || WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
-    }, kWindowTimeoutMs);
-    if (progress) {
-        std::printf("progress dialog: %s\n", ControlText(progress, kProgressLabel).c_str());
+        progress = FindDialogNow("Extracting files...", pid);
+        if (progress && SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETPOS, 0, 0) > 0) return true;
+        return FindDialogNow(title, pid) != nullptr || FindDialogNow("setup", pid) != nullptr ||
+               WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
+    }, kInstallTimeoutMs);
+    if (MessageBoxShown(pid)) return false;
+    if (progress && IsWindowVisible(progress)) {
+        CThreadsHeld held(pid, GetWindowThreadProcessId(progress, nullptr));
+        std::printf("progress dialog: %s, %d of %d files\n", ControlText(progress, kProgressLabel).c_str(),
+                    static_cast<int>(SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETPOS, 0, 0)),
+                    static_cast<int>(SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETRANGE, FALSE, 0)));
         Snap(progress, "2-progress.png");
     } else {
-        Fail("the progress dialog did not appear");
+        Fail("no progress dialog with a moving bar was seen");
     }
 
     HWND finish = nullptr;
     WaitUntil([&] {
         finish = WaitForDialog(title, pid, 0);
-        return (finish && GetDlgItem(finish, kFinishCheckBox)) ||
+        return (finish && GetDlgItem(finish, kFinishCheckBox)) || FindDialogNow("setup", pid) != nullptr ||
                WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
     }, kInstallTimeoutMs);
     if (!finish || !GetDlgItem(finish, kFinishCheckBox)) {
-        Fail("the finish dialog did not appear");
+        if (!MessageBoxShown(pid)) Fail("the finish dialog did not appear");
         return false;
     }
     if (SendMessageA(GetDlgItem(finish, kFinishCheckBox), BM_GETCHECK, 0, 0) != BST_CHECKED)
         Fail("the finish dialog's launch box is not checked");
-    std::printf("finish dialog: launch box %s\n",
+    std::printf("finish dialog, %.1f s after Install: launch box %s\n",
+                (GetTickCount() - installStart) / 1000.0,
                 IsDlgButtonChecked(finish, kFinishCheckBox) ? "checked" : "clear");
     Snap(finish, "3-finish.png");
     PressButton(finish, IDOK);
@@ -254,16 +323,11 @@ void CWalk::CheckInstalled()
 
 void CWalk::PrintSummary() const
 {
-    std::printf("\nInstalled into %s (required %s, available %s):\n", m_strDest.c_str(),
-                m_strRequired.c_str(), m_strAvailable.c_str());
-    std::printf("  %u files\n", static_cast<unsigned>(m_files.size()));
-    for (const auto& f : m_files) std::printf("    %s\n", f.c_str());
-    std::printf("  %u folders in the Start menu\n", static_cast<unsigned>(m_folders.size()));
-    for (const auto& f : m_folders) std::printf("    %s\n", f.c_str());
-    std::printf("  %u shortcuts\n", static_cast<unsigned>(m_shortcuts.size()));
-    for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
-    std::printf("  uninstall log: %s\n", JoinPath(m_strDest, "uninstall.ini").c_str());
-    std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
+    if (!m_bInstalled) {
+        std::printf("\nNo installation ran to its end.\n");
+    } else {
+        PrintInstalled();
+    }
     std::printf("  pictures:");
     for (const auto& p : m_pictures) std::printf(" %s", p.c_str());
     std::printf("\n");
@@ -275,10 +339,25 @@ void CWalk::PrintSummary() const
     }
 }
 
+void CWalk::PrintInstalled() const
+{
+    std::printf("\nInstalled into %s (required %s, available %s):\n", m_strDest.c_str(),
+                m_strRequired.c_str(), m_strAvailable.c_str());
+    std::printf("  %u files\n", static_cast<unsigned>(m_files.size()));
+    for (const auto& f : m_files) std::printf("    %s\n", f.c_str());
+    std::printf("  %u folders in the Start menu\n", static_cast<unsigned>(m_folders.size()));
+    for (const auto& f : m_folders) std::printf("    %s\n", f.c_str());
+    std::printf("  %u shortcuts\n", static_cast<unsigned>(m_shortcuts.size()));
+    for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
+    std::printf("  uninstall log: %s\n", JoinPath(m_strDest, "uninstall.ini").c_str());
+    std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
+}
+
 int CWalk::Run()
 {
     CreateDirectoryA(m_strPictures.c_str(), nullptr);
     if (RunDialogs()) {
+        m_bInstalled = true;
         CheckLaunch();
         CheckInstalled();
     }
