@@ -6,7 +6,7 @@
 # each dialog into build/demo/pictures and prints what was installed where; the exit status is
 # then that of the walk-through.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd -P)
 "$root/tools/setup.sh"
 echo "== built:"
 find "$root/build/win" -maxdepth 3 -name '*.exe' -not -path '*/wineprefix/*' -not -path '*/tests/*' \
@@ -70,12 +70,15 @@ wine cmd /c exit >/dev/null 2>&1 </dev/null
 # A fresh installation each time: remove what the previous one made, as its uninstall log lists it
 # (files, shortcuts, then the folders, deepest first), and the destination folder itself.
 location=$(sed -n 's/^location=//p' "$root/demo/setup.ini" | tr -d '\r')
-dest=$(winepath -u "$location" 2>/dev/null || true)
-dest=${dest%/}
-inside_prefix() { case "$1" in "$WINEPREFIX"/drive_c/?*) return 0 ;; *) return 1 ;; esac; }
+# Wine names drive C: by its link dosdevices/c:; paths are compared with links resolved.
+unix_path() { local p; p=$(winepath -u "$1" 2>/dev/null) && realpath -m "$p"; }
+drive_c=$(realpath -m "$WINEPREFIX/drive_c")
+inside_prefix() { case "$1" in "$drive_c"/?*) return 0 ;; *) return 1 ;; esac; }
+dest=$(unix_path "$location" || true)
 if inside_prefix "$dest" && [ -f "$dest/uninstall.ini" ]; then
+  echo "== removing the previous installation at $location"
   sed -n 's/^file[0-9]*=//p' "$dest/uninstall.ini" | tr -d '\r' | while read -r entry; do
-    winepath -u "$entry" 2>/dev/null || true
+    unix_path "$entry" || true
   done | sort -r | while read -r path; do
     inside_prefix "$path" || continue
     if [ -d "$path" ]; then rmdir "$path" 2>/dev/null || true; else rm -f "$path"; fi
@@ -87,7 +90,7 @@ if $attended; then
   echo "== installing the demonstration product on $DISPLAY: click through the installer"
   wine "$demo/setup/setup.exe" || true
   wineserver -w
-  echo "== drive C: of the demonstration's Wine prefix is ${WINEPREFIX#"$root/"}/drive_c"
+  echo "== drive C: of the demonstration's Wine prefix is ${drive_c#"$root/"}"
   if [ -f "$dest/uninstall.ini" ]; then
     echo "== the uninstall log, ${dest#"$root/"}/uninstall.ini, lists what was made:"
     sed -n 's/^\(file[0-9]*\|filenum\)=/  \1=/p' "$dest/uninstall.ini" | tr -d '\r'
@@ -111,7 +114,7 @@ wine "$win/tools/demo/walk.exe" "$(winepath -w "$demo/setup/setup.exe")" "$(wine
 status=${PIPESTATUS[0]}
 set -e
 echo
-echo "The Windows paths above are in the demonstration's Wine prefix: C: is ${WINEPREFIX#"$root/"}/drive_c."
+echo "The Windows paths above are in the demonstration's Wine prefix: C: is ${drive_c#"$root/"}."
 echo "Pictures of the dialogs, and this summary, in ${pictures#"$root/"}/:"
 ls "$pictures" | sed 's/^/  /'
 exit "$status"
