@@ -42,12 +42,8 @@ attended=false
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   attended=true
 else
-  displayfd=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$displayfd" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n 1 "$displayfd")"
-  rm -f "$displayfd"
+  . "$root/tools/private-display.sh"
+  start_private_display
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -8,12 +8,8 @@ build="$root/build/win"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
 
 # A private X display for the tests that open windows.
-displayfd=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfd" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$displayfd" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$displayfd")"
-rm -f "$displayfd"
+. "$root/tools/private-display.sh"
+start_private_display
 
 small_drive="$build/small-drive"
 cleanup() {

@@ -52,6 +52,14 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
     return !in.bad();
 }
 
+// A control's answer to a message, or 0 when its thread does not answer within 5 s.
+LRESULT Ask(HWND dialog, int id, UINT msg, WPARAM wParam = 0)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(GetDlgItem(dialog, id), msg, wParam, 0, SMTO_ABORTIFHUNG, 5000, &answer)) return 0;
+    return static_cast<LRESULT>(answer);
+}
+
 // The image file of the process that owns `hwnd`, as a DOS path; empty when it cannot be read.
 std::string WindowProcessImage(HWND hwnd)
 {
@@ -222,7 +230,7 @@ bool CWalk::RunDialogs()
     HWND progress = nullptr;
     WaitUntil([&] {
         progress = FindDialogNow("Extracting files...", pid);
-        if (progress && SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETPOS, 0, 0) > 0) return true;
+        if (progress && Ask(progress, kProgressBar, PBM_GETPOS) > 0) return true;
         return FindDialogNow(title, pid) != nullptr || FindDialogNow("setup", pid) != nullptr ||
                WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
     }, kInstallTimeoutMs);
@@ -230,8 +238,8 @@ bool CWalk::RunDialogs()
     if (progress && IsWindowVisible(progress)) {
         CThreadsHeld held(pid, GetWindowThreadProcessId(progress, nullptr));
         std::printf("progress dialog: %s, %d of %d files\n", ControlText(progress, kProgressLabel).c_str(),
-                    static_cast<int>(SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETPOS, 0, 0)),
-                    static_cast<int>(SendMessageA(GetDlgItem(progress, kProgressBar), PBM_GETRANGE, FALSE, 0)));
+                    static_cast<int>(Ask(progress, kProgressBar, PBM_GETPOS)),
+                    static_cast<int>(Ask(progress, kProgressBar, PBM_GETRANGE, FALSE)));
         Snap(progress, "2-progress.png");
     } else {
         Fail("no progress dialog with a moving bar was seen");
@@ -239,7 +247,7 @@ bool CWalk::RunDialogs()
 
     HWND finish = nullptr;
     WaitUntil([&] {
-        finish = WaitForDialog(title, pid, 0);
+        finish = FindDialogNow(title, pid);
         return (finish && GetDlgItem(finish, kFinishCheckBox)) || FindDialogNow("setup", pid) != nullptr ||
                WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
     }, kInstallTimeoutMs);
@@ -247,11 +255,10 @@ bool CWalk::RunDialogs()
         if (!MessageBoxShown(pid)) Fail("the finish dialog did not appear");
         return false;
     }
-    if (SendMessageA(GetDlgItem(finish, kFinishCheckBox), BM_GETCHECK, 0, 0) != BST_CHECKED)
-        Fail("the finish dialog's launch box is not checked");
+    const bool bChecked = Ask(finish, kFinishCheckBox, BM_GETCHECK) == BST_CHECKED;
+    if (!bChecked) Fail("the finish dialog's launch box is not checked");
     std::printf("finish dialog, %.1f s after Install: launch box %s\n",
-                (GetTickCount() - installStart) / 1000.0,
-                IsDlgButtonChecked(finish, kFinishCheckBox) ? "checked" : "clear");
+                (GetTickCount() - installStart) / 1000.0, bChecked ? "checked" : "clear");
     Snap(finish, "3-finish.png");
     PressButton(finish, IDOK);
 
