@@ -107,7 +107,7 @@ TEST(MkpakPackage, EveryFileRoundTripsThroughTheInstallersReader)
     std::string product = dir / "product";
     std::string text;
     for (int i = 0; text.size() < 65537; ++i) text += "level " + std::to_string(i % 97) + " row\r\n";
-    text.resize(65537);  // one byte past the decompression's 64 KiB steps
+    text.resize(65537);  // 64 KiB and one byte: the decompression's last read is a lone byte
     // Each in the order the package must hold them: byte order of the stored names.
     const std::vector<ProductFile> files = {
         {L"data\\maps\\level1.dat", "data\\maps\\level1.dat", text},

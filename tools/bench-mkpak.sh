@@ -20,15 +20,7 @@ if [ ! -x "$mkpak" ]; then
   exit 1
 fi
 # zip to compare with, GNU time for peak memory: wanted by this script only.
-missing=()
-for p in zip time gcc libc6-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/tools/install-missing.sh" zip time gcc libc6-dev
 
 work="$root/build/bench"
 rm -rf "$work"
