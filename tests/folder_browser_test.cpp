@@ -32,16 +32,22 @@ bool SamePath(const std::string& a, const std::string& b)
 
 // Wine's shell matches a path given to BFFM_SETSELECTIONA against the folder tree byte for byte,
 // last-access date included, so a folder whose access time moves after the tree was built can no
-// longer be selected by path. A fresh folder's access time moves on its first read (Linux's
-// relatime) and never again: reading new folders once beforehand keeps them selectable.
+// longer be selected by path. A folder's access time moves on its first read after a change to it
+// (Linux's relatime) and then stays: reading the folder and every folder above it once beforehand
+// (making a folder changes its parent) keeps them selectable.
 void SettleAccessTime(const std::string& folder)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE) return;
-    while (FindNextFileA(hFind, &data)) {
+    for (std::size_t end = folder.find('\\'); ; end = folder.find('\\', end + 1)) {
+        std::string level = folder.substr(0, end);
+        WIN32_FIND_DATAA data;
+        HANDLE hFind = FindFirstFileA((level + "\\*").c_str(), &data);
+        if (hFind != INVALID_HANDLE_VALUE) {
+            while (FindNextFileA(hFind, &data)) {
+            }
+            FindClose(hFind);
+        }
+        if (end == std::string::npos) break;
     }
-    FindClose(hFind);
 }
 
 template <class Done>

@@ -1,20 +1,17 @@
-// Packages from the Windows build of mkpak, read on Windows the way the installer reads them:
-// header by header, each archive copied out to a file of its own and unpacked with minizip.
+// Packages from the Windows build of mkpak, read back the way the installer reads them: the
+// package reader writes each entry's archive beside its target and the entry decompression turns
+// it into the file. (The native build writes the same bytes; mkpak's own tests compare the two.)
 #include <gtest/gtest.h>
 
-#include <unzip.h>
-
-#include <cstring>
+#include <random>
+#include <string>
 #include <vector>
 
-#include "pack_format.h"
+#include "pack_file.h"
 #include "test_support.h"
+#include "unzip_single.h"
 
 namespace {
-
-struct Unpacked {
-    std::string name, content;
-};
 
 DWORD RunMkpak(const std::string& arguments)
 {
@@ -31,72 +28,124 @@ DWORD RunMkpak(const std::string& arguments)
     return code;
 }
 
-std::vector<Unpacked> UnpackAll(const std::string& package, const std::string& scratch)
+// Names with characters outside ASCII are made and read through the wide functions, so that a
+// product file's name is the same whatever the prefix's ANSI code page.
+std::wstring Widen(const std::string& ascii)
 {
-    std::vector<Unpacked> entries;
-    FILE* f = fopen(package.c_str(), "rb");
-    if (!f) return entries;
-    PackEntryHeader header;
-    while (fread(&header, 1, sizeof header, f) == sizeof header) {
-        const char* name = GetEntryName(header);
-        if (!name) break;
-        std::string data(GetEntrySize(header), '\0');
-        if (fread(&data[0], 1, data.size(), f) != data.size()) break;
-        std::string zipPath = scratch + "\\entry.zip";
-        WriteWholeFile(zipPath, data);
-        Unpacked e{name, ""};
-        unzFile zip = unzOpen(zipPath.c_str());
-        if (zip && unzOpenCurrentFile(zip) == UNZ_OK) {
-            char buffer[16384];
-            int n;
-            while ((n = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) e.content.append(buffer, n);
-            if (unzCloseCurrentFile(zip) != UNZ_OK) e.content = "<crc error>";
-        } else {
-            e.content = "<not a zip archive>";
-        }
-        if (zip) unzClose(zip);
-        entries.push_back(e);
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+bool WriteWideFile(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+std::string ReadWideFile(const std::wstring& path, bool* ok)
+{
+    std::string bytes;
+    *ok = false;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
+    *ok = true;
+    return bytes;
+}
+
+std::string NoiseBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+struct ProductFile {
+    std::wstring relative;   // as the vendor named it
+    std::string entryName;   // as the package must store it, in code page 1252
+    std::string content;
+};
+
+struct InstallerRead {
+    std::vector<std::string> names;  // in package order
+    std::vector<std::string> failedUnzips;
+    PackReadStatus endStatus = PackReadStatus::Failed;
+};
+
+// The installer's file phase without its log and progress: every entry read, unpacked to its
+// target and its archive removed.
+InstallerRead ReadAsTheInstallerDoes(const std::string& package, const std::string& dest)
+{
+    InstallerRead result;
+    CPackFile pack;
+    if (!pack.Open(package.c_str())) return result;
+    char name[MAX_PATH];
+    while (pack.ReadNextEntry(dest.c_str(), name)) {
+        result.names.push_back(name);
+        std::string target = dest + "\\" + name;
+        if (!UnzipSingleFile((target + ".zip").c_str(), target.c_str())) result.failedUnzips.push_back(name);
+        DeleteFileA((target + ".zip").c_str());
     }
-    fclose(f);
-    return entries;
+    result.endStatus = pack.GetLastStatus();
+    return result;
 }
 
 }  // namespace
 
-TEST(MkpakPackage, EveryEntryUnpacksToItsFileUnderItsCodePageName)
+TEST(MkpakPackage, EveryFileRoundTripsThroughTheInstallersReader)
 {
+    // Entry names below are cp1252 bytes; the installer writes them through the ANSI functions.
+    ASSERT_EQ(GetACP(), 1252u) << "the prefix's ANSI code page";
     ScratchDir dir;
     std::string product = dir / "product";
-    CreateDirectoryA(product.c_str(), nullptr);
-    CreateDirectoryA((product + "\\docs").c_str(), nullptr);
-    std::string manual;
-    for (int i = 0; i < 3000; ++i) manual += "page " + std::to_string(i) + "\r\n";
-    WriteWholeFile(product + "\\docs\\manual.txt", manual);
-    WriteWholeFile(product + "\\game.exe", std::string("MZ\0\x01\x02", 5));
-    // "été.txt", named in UTF-16 so that the name does not depend on the prefix's code page.
-    std::wstring wide = std::wstring(product.begin(), product.end()) + L"\\\u00E9t\u00E9.txt";
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(h, "accent", 6, &written, nullptr);
-    CloseHandle(h);
+    std::string text;
+    for (int i = 0; text.size() < 65537; ++i) text += "level " + std::to_string(i % 97) + " row\r\n";
+    text.resize(65537);  // 64 KiB and one byte: the decompression's last read is a lone byte
+    // Each in the order the package must hold them: byte order of the stored names.
+    const std::vector<ProductFile> files = {
+        {L"data\\maps\\level1.dat", "data\\maps\\level1.dat", text},
+        {L"data\\noise.bin", "data\\noise.bin", NoiseBytes(300 * 1024, 5)},
+        {L"donn\u00E9es\\\u00E9t\u00E9.txt", "donn\xE9""es\\\xE9t\xE9.txt", "accent\r\n"},
+        {L"empty.dat", "empty.dat", ""},
+        {L"readme.txt", "readme.txt", "Quenthary\r\n"},
+    };
+    for (const wchar_t* folder : {L"", L"\\data", L"\\data\\maps", L"\\donn\u00E9es"})
+        ASSERT_TRUE(CreateDirectoryW((Widen(product) + folder).c_str(), nullptr));
+    for (const ProductFile& f : files) ASSERT_TRUE(WriteWideFile(Widen(product) + L"\\" + f.relative, f.content));
 
     std::string setup = dir / "setup";
     ASSERT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 0u);
-    std::vector<Unpacked> entries = UnpackAll(setup + "\\data.pak", dir.Path());
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].name, "docs\\manual.txt");
-    EXPECT_EQ(entries[0].content, manual);
-    EXPECT_EQ(entries[1].name, "game.exe");
-    EXPECT_EQ(entries[1].content, std::string("MZ\0\x01\x02", 5));
-    EXPECT_EQ(entries[2].name, "\xE9t\xE9.txt");
-    EXPECT_EQ(entries[2].content, "accent");
+    std::string package = setup + "\\data.pak";
+    // 300 KiB of noise is stored: its entry alone outgrows the file.
+    EXPECT_GT(ReadWholeFile(package).size(), 300u * 1024 + 5 * 268);
+
+    std::string dest = dir / "dest";
+    InstallerRead read = ReadAsTheInstallerDoes(package, dest);
+    EXPECT_EQ(read.endStatus, PackReadStatus::End);
+    EXPECT_TRUE(read.failedUnzips.empty()) << read.failedUnzips.front();
+    ASSERT_EQ(read.names.size(), files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ProductFile& f = files[i];
+        EXPECT_EQ(read.names[i], f.entryName);
+        bool ok = false;
+        std::string installed = ReadWideFile(Widen(dest) + L"\\" + f.relative, &ok);
+        EXPECT_TRUE(ok) << f.entryName;
+        EXPECT_TRUE(SameBytes(installed, f.content)) << f.entryName;
+        EXPECT_FALSE(FileExists(dest + "\\" + f.entryName + ".zip")) << f.entryName;
+    }
+
     char value[32] = "";
     GetPrivateProfileStringA("main", "totalfiles", "", value, sizeof value, (setup + "\\setup.ini").c_str());
-    EXPECT_STREQ(value, "3");
+    EXPECT_STREQ(value, "5");
     EXPECT_EQ(GetPrivateProfileIntA("main", "needspace", -1, (setup + "\\setup.ini").c_str()), 1);
     EXPECT_EQ(RunMkpak("verify \"" + setup + "\""), 0u);
-    DeleteFileW(wide.c_str());  // the scratch folder's clean-up sees names only through the code page
 }
 
 TEST(MkpakPackage, RefusedNameLeavesNoPackage)
@@ -106,10 +155,8 @@ TEST(MkpakPackage, RefusedNameLeavesNoPackage)
     CreateDirectoryA(product.c_str(), nullptr);
     WriteWholeFile(product + "\\ok.txt", "ok");
     // "ā" has no byte in code page 1252.
-    std::wstring wide = std::wstring(product.begin(), product.end()) + L"\\\u0101.txt";
-    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    CloseHandle(h);
+    std::wstring wide = Widen(product) + L"\\\u0101.txt";
+    ASSERT_TRUE(WriteWideFile(wide, ""));
     std::string setup = dir / "setup";
     EXPECT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 1u);
     EXPECT_FALSE(FileExists(setup + "\\data.pak"));

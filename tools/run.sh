@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and installs the demonstration product (demo/) with the built
-# setup.exe under Wine, in a Wine prefix of the demonstration's own under build/demo.
+# Sets everything up and builds; prints where the executables are (the installer, the
+# demonstration's programs, both builds of the package tool). Then installs the demonstration
+# product (demo/) with the built setup.exe under Wine, in a Wine prefix of its own under build/demo.
 # With a working $DISPLAY the installer opens there for a person to click through. Without one it
 # runs on a private Xvfb display, walked through by tools/demo/walk.exe, which saves a picture of
 # each dialog into build/demo/pictures and prints what was installed where; the exit status is
@@ -11,6 +12,12 @@ root=$(cd "$(dirname "$0")/.." && pwd -P)
 echo "== built:"
 find "$root/build/win" -maxdepth 3 -name '*.exe' -not -path '*/wineprefix/*' -not -path '*/tests/*' \
   | sort | sed "s|^$root/||"
+echo "== the package tool for this machine (mkpak --help tells its commands):"
+if [ ! -x "$root/build/native/mkpak" ]; then
+  echo "build/native/mkpak is missing" >&2
+  exit 1
+fi
+echo "build/native/mkpak"
 
 win="$root/build/win"
 demo="$root/build/demo"

@@ -13,15 +13,7 @@ packages=(
   googletest                                                # GoogleTest's sources
   zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "== installing: ${missing[*]}"
-  apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
-fi
+"$root/tools/install-missing.sh" "${packages[@]}"
 
 echo "== zlib source package (minizip)"
 "$root/tools/fetch-zlib-source.sh" "$root/.deps"
