@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "child_process.h"
 #include "pack_format.h"
 #include "test_support.h"
 
@@ -18,17 +19,7 @@ struct Unpacked {
 
 DWORD RunMkpak(const std::string& arguments)
 {
-    std::string command = "\"" + TestProgramDir() + "mkpak.exe\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = ~0u;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    return RunProgram(TestProgramDir() + "mkpak.exe", arguments);
 }
 
 std::vector<Unpacked> UnpackAll(const std::string& package, const std::string& scratch)
