@@ -336,12 +336,21 @@ protected:
         return GetPrivateProfileIntA("main", "needspace", -1, (setupDir + "setup.ini").c_str());
     }
 
-    // Starts the installer of `setupDir`, in that folder as a double click would.
-    std::unique_ptr<ChildProcess> Start(const std::string& setupDir)
+    // Starts the installer of `setupDir`, in that folder as a double click would, and checks its
+    // destination dialog (caption, location, space fields), which it returns. m_before keeps the
+    // test's folders as they were just before the start.
+    HWND StartAtDestination(const std::string& setupDir)
     {
-        auto child = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
-        EXPECT_TRUE(child->Started());
-        return child;
+        return StartAtDestination(setupDir, kTitle, m_location, NeedSpace(setupDir));
+    }
+    HWND StartAtDestination(const std::string& setupDir, const std::string& caption,
+                            const std::string& location, int needspace)
+    {
+        m_before = TreeOf(m_scratch.Path());
+        SpaceReading space(location);
+        m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+        EXPECT_TRUE(m_setup->Started());
+        return ExpectDestinationDialog(*m_setup, caption, location, needspace, space);
     }
 
     // The destination dialog: its caption, the location in the edit and the two space fields.
@@ -379,6 +388,18 @@ protected:
         for (std::size_t i = 0; i < count; ++i) entries.push_back(dest + "\\" + m_files[i].name);
         return entries;
     }
+    // The whole log of a completed installation: every file, then the script's group, its
+    // shortcuts and sub-folder in item order, and "filenum".
+    std::string CompletedLog(const std::string& dest) const
+    {
+        std::vector<std::string> entries = FileEntries(dest, m_files.size());
+        entries.push_back(m_programs + "\\Quenthary");
+        entries.push_back(m_programs + "\\Quenthary\\Play Quenthary.lnk");
+        entries.push_back(m_desktop + "\\Play Quenthary.lnk");
+        entries.push_back(m_programs + "\\Quenthary\\Tools");
+        entries.push_back(m_programs + "\\Quenthary\\Tools\\Read me.lnk");
+        return ExpectedLog(m_template, entries, true);
+    }
 
     // The product as a tree plus the log (and, after Finish, the marker that the started program
     // leaves), for comparison with the destination.
@@ -391,12 +412,21 @@ protected:
 
     // Nothing anywhere in the test's folders changed: setup directory, destination folder,
     // Programs and Desktop.
-    void ExpectUntouched(const Tree& before) const
+    void ExpectUntouched() const
     {
-        ExpectSameTree(TreeOf(m_scratch.Path()), before, "the test's folders");
+        ExpectSameTree(TreeOf(m_scratch.Path()), m_before, "the test's folders");
+    }
+    // Leaves the destination dialog with Cancel: the installer ends, having changed nothing.
+    void CancelUntouched(HWND dialog)
+    {
+        PressButton(dialog, IDCANCEL);
+        ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
+        ExpectUntouched();
     }
 
     ScratchDir m_scratch;
+    std::unique_ptr<ChildProcess> m_setup;
+    Tree m_before;
     std::string m_programs, m_desktop, m_games, m_location;
     ShellFoldersRedirect m_redirect;
     std::vector<ProductFile> m_files;
@@ -412,10 +442,7 @@ class LeavingDestination : public Installer, public ::testing::WithParamInterfac
 TEST_P(LeavingDestination, EndsTheInstallerWithNothingCreated)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    Tree before = TreeOf(m_scratch.Path());
-    SpaceReading space(m_location);
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, NeedSpace(setupDir), space);
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
 
     switch (GetParam()) {
@@ -423,8 +450,8 @@ TEST_P(LeavingDestination, EndsTheInstallerWithNothingCreated)
     case Leave::CloseBox: PressCloseBox(dialog); break;
     case Leave::Escape: PressEscape(dialog); break;
     }
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs)) << "the installer is still running";
-    ExpectUntouched(before);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
+    ExpectUntouched();
 }
 
 INSTANTIATE_TEST_SUITE_P(Installer, LeavingDestination,
@@ -443,11 +470,8 @@ INSTANTIATE_TEST_SUITE_P(Installer, LeavingDestination,
 TEST_F(Installer, TwoCharacterDestinationIsRefusedAndThreeAreMeasured)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    Tree before = TreeOf(m_scratch.Path());
     int needspace = NeedSpace(setupDir);
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, needspace,
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
 
     // Typed character by character: both fields follow every change of the edit.
@@ -463,7 +487,7 @@ TEST_F(Installer, TwoCharacterDestinationIsRefusedAndThreeAreMeasured)
     }
     EXPECT_EQ(ControlText(dialog, IDC_DEST), "Z:");
     PressButton(dialog, IDOK);
-    AnswerMessageBox(*setup, "Setup", "Location not available! ", true, IDOK);
+    AnswerMessageBox(*m_setup, "Setup", "Location not available! ", true, IDOK);
     EXPECT_EQ(ControlText(dialog, IDC_DEST), "Z:") << "a refused destination stays as typed";
 
     // A third character passes the length check; the space check then takes "Z:\".
@@ -471,9 +495,7 @@ TEST_F(Installer, TwoCharacterDestinationIsRefusedAndThreeAreMeasured)
     SendMessageA(edit, WM_CHAR, '\\', 1);
     EXPECT_TRUE(space.Shown(dialog, needspace));
     ASSERT_TRUE(IsWindowVisible(dialog));
-    PressButton(dialog, IDCANCEL);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs));
-    ExpectUntouched(before);
+    CancelUntouched(dialog);
 }
 
 TEST_F(Installer, TooLittleSpaceIsRefusedWithTheRequiredAmount)
@@ -481,53 +503,43 @@ TEST_F(Installer, TooLittleSpaceIsRefusedWithTheRequiredAmount)
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
     // Far more than any disk that the tests run on has free.
     WritePrivateProfileStringA("main", "needspace", "2000000000", (setupDir + "setup.ini").c_str());
-    Tree before = TreeOf(m_scratch.Path());
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, 2000000000,
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir, kTitle, m_location, 2000000000);
     ASSERT_NE(dialog, nullptr);
 
     PressButton(dialog, IDOK);
-    AnswerMessageBox(*setup, "Setup",
+    AnswerMessageBox(*m_setup, "Setup",
                      "Free disk space not enough,requires at least 2000000000M of disk space!", true,
                      IDOK);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
     EXPECT_EQ(ControlText(dialog, IDC_DEST), m_location);
     PressCloseBox(dialog);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs));
-    ExpectUntouched(before);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+    ExpectUntouched();
 }
 
 TEST_F(Installer, WithoutScriptTheDialogIsEmptyAndRefusesTheEmptyDestination)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
     ASSERT_TRUE(DeleteFileA((setupDir + "setup.ini").c_str()));
-    Tree before = TreeOf(m_scratch.Path());
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, "", "", 0, SpaceReading(""));
+    HWND dialog = StartAtDestination(setupDir, "", "", 0);
     ASSERT_NE(dialog, nullptr);
 
     PressButton(dialog, IDOK);
-    AnswerMessageBox(*setup, "Setup", "Location not available! ", true, IDOK);
-    PressButton(dialog, IDCANCEL);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs));
-    ExpectUntouched(before);
+    AnswerMessageBox(*m_setup, "Setup", "Location not available! ", true, IDOK);
+    CancelUntouched(dialog);
 }
 
 TEST_F(Installer, BrowseOpensOnDriveCAndAppendsTheProductFolderName)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    Tree before = TreeOf(m_scratch.Path());
     int needspace = NeedSpace(setupDir);
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, needspace,
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
     // Edited by hand first: the folder name still comes from the script's location.
     SetControlText(dialog, IDC_DEST, "Q:\\Elsewhere\\Other");
 
     PressButton(dialog, IDC_BROWSE);
-    HWND browser = WaitForDialogWithControl(kIdBrowseTree, setup->Id());
+    HWND browser = WaitForDialogWithControl(kIdBrowseTree, m_setup->Id());
     ASSERT_NE(browser, nullptr) << "the folder browser did not open";
     EXPECT_EQ(ControlText(browser, kIdBrowseTitle), "Please select a folder");
     // The status line shows the path of the selection the browser opened on.
@@ -543,9 +555,7 @@ TEST_F(Installer, BrowseOpensOnDriveCAndAppendsTheProductFolderName)
     EXPECT_EQ(dest.substr(1), ":\\Quenthary") << "the product folder name, appended after one backslash";
     EXPECT_TRUE(space.Shown(dialog, needspace));
 
-    PressButton(dialog, IDCANCEL);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs));
-    ExpectUntouched(before);
+    CancelUntouched(dialog);
 }
 
 // --- Installations ------------------------------------------------------------------------------
@@ -553,9 +563,7 @@ TEST_F(Installer, BrowseOpensOnDriveCAndAppendsTheProductFolderName)
 TEST_F(Installer, CompleteInstallationEndsWithFinishAndStartsTheProgram)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, NeedSpace(setupDir),
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
     // mkpak's picture is 400 x 60 pixels; the picture control takes its size.
     RECT picture;
@@ -565,21 +573,15 @@ TEST_F(Installer, CompleteInstallationEndsWithFinishAndStartsTheProgram)
 
     PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitUntilGone(dialog));
-    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup->Id());
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
     ASSERT_NE(finish, nullptr) << "no finish dialog";
     EXPECT_EQ(WindowText(finish), kTitle);
     EXPECT_EQ(ControlText(finish, IDC_LAUNCH), "&Launch Quenthary");
     EXPECT_EQ(SendMessageA(GetDlgItem(finish, IDC_LAUNCH), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_FALSE(setup->Ends(0)) << "the installer ends only when the finish dialog is closed";
+    EXPECT_FALSE(m_setup->Ends(0)) << "the installer ends only when the finish dialog is closed";
 
     // Everything is in place before Finish: the files, the whole log, the shortcuts.
-    std::vector<std::string> entries = FileEntries(m_location, m_files.size());
-    entries.push_back(m_programs + "\\Quenthary");
-    entries.push_back(m_programs + "\\Quenthary\\Play Quenthary.lnk");
-    entries.push_back(m_desktop + "\\Play Quenthary.lnk");
-    entries.push_back(m_programs + "\\Quenthary\\Tools");
-    entries.push_back(m_programs + "\\Quenthary\\Tools\\Read me.lnk");
-    std::string log = ExpectedLog(m_template, entries, true);
+    std::string log = CompletedLog(m_location);
     ExpectSameTree(TreeOf(m_location), InstalledTree(log), "the destination");
 
     LinkContents play = CreatedLink(m_location + "\\bin\\game.exe", "-windowed", m_location,
@@ -593,7 +595,7 @@ TEST_F(Installer, CompleteInstallationEndsWithFinishAndStartsTheProgram)
     EXPECT_EQ(TreeOf(m_desktop).size(), 1u);
 
     PressButton(finish, IDOK);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs)) << "the installer is still running after Finish";
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running after Finish";
     std::string ran = m_location + "\\bin\\game.exe.ran";
     ASSERT_TRUE(WaitForFile(ran)) << "Finish did not start the installed program";
     Tree expected = InstalledTree(log);
@@ -604,9 +606,7 @@ TEST_F(Installer, CompleteInstallationEndsWithFinishAndStartsTheProgram)
 TEST_F(Installer, DestinationTypedWithTrailingBackslashReachesTheLogUnchanged)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, NeedSpace(setupDir),
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
     // The caret goes to the end of the proposed location, and a backslash is typed there.
     HWND edit = GetDlgItem(dialog, IDC_DEST);
@@ -616,22 +616,15 @@ TEST_F(Installer, DestinationTypedWithTrailingBackslashReachesTheLogUnchanged)
     ASSERT_EQ(ControlText(dialog, IDC_DEST), typed);
 
     PressButton(dialog, IDOK);
-    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup->Id());
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
     ASSERT_NE(finish, nullptr) << "no finish dialog";
     // Closed with its close box: the installer ends without starting the program.
     PressCloseBox(finish);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs));
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
 
     // Every file path holds the destination as typed, doubled backslash and all; the shortcuts
     // point into the destination without its trailing backslash.
-    std::vector<std::string> entries = FileEntries(typed, m_files.size());
-    entries.push_back(m_programs + "\\Quenthary");
-    entries.push_back(m_programs + "\\Quenthary\\Play Quenthary.lnk");
-    entries.push_back(m_desktop + "\\Play Quenthary.lnk");
-    entries.push_back(m_programs + "\\Quenthary\\Tools");
-    entries.push_back(m_programs + "\\Quenthary\\Tools\\Read me.lnk");
-    ExpectSameTree(TreeOf(m_location), InstalledTree(ExpectedLog(m_template, entries, true)),
-                   "the destination");
+    ExpectSameTree(TreeOf(m_location), InstalledTree(CompletedLog(typed)), "the destination");
     EXPECT_EQ(ReadLink(m_desktop + "\\Play Quenthary.lnk"),
               CreatedLink(m_location + "\\bin\\game.exe", "-windowed", m_location, "Play Quenthary"));
 }
@@ -640,14 +633,12 @@ TEST_F(Installer, MissingPackageEndsAfterItsMessageWithOnlyTheLogTemplate)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
     ASSERT_TRUE(DeleteFileA((setupDir + "data.pak").c_str()));
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, NeedSpace(setupDir),
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
 
     PressButton(dialog, IDOK);
-    AnswerMessageBox(*setup, "setup", "pack file open failed!", false, IDOK);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs)) << "the progress dialog did not close";
+    AnswerMessageBox(*m_setup, "setup", "pack file open failed!", false, IDOK);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the progress dialog did not close";
     Tree expected;
     expected["uninstall.ini"] = m_template;
     ExpectSameTree(TreeOf(m_location), expected, "the destination");
@@ -659,16 +650,14 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
 {
     std::string setupDir = MakeSetupDir(LargeProduct(), Script(m_location));
     int total = static_cast<int>(m_files.size());
-    auto setup = Start(setupDir);
-    HWND dialog = ExpectDestinationDialog(*setup, kTitle, m_location, NeedSpace(setupDir),
-                                          SpaceReading(m_location));
+    HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);
 
     PressButton(dialog, IDOK);
-    HWND progress = WaitForDialog(kProgressCaption, setup->Id());
+    HWND progress = WaitForDialog(kProgressCaption, m_setup->Id());
     ASSERT_NE(progress, nullptr) << "no progress dialog";
     PressButton(progress, IDCANCEL);
-    HWND box = WaitForDialog("setup", setup->Id());
+    HWND box = WaitForDialog("setup", m_setup->Id());
     ASSERT_NE(box, nullptr) << "no cancel question";
     EXPECT_EQ(MessageBoxText(box), "Cancel setup?");
     EXPECT_NE(MessageBoxIcon(box), nullptr);
@@ -679,7 +668,7 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
     std::string label = ControlText(progress, IDC_DEST_FILE);
     ASSERT_LT(static_cast<int>(position), total) << "the file phase was over before the question";
     PressButton(box, IDYES);
-    ASSERT_TRUE(setup->Ends(kExitTimeoutMs)) << "the installer did not end after the cancel";
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer did not end after the cancel";
 
     // The entries installed before the cancel, each whole and logged, and the archive of the one
     // read ahead; no "filenum", no shortcuts.
