@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "pack_file.h"
 #include "test_support.h"
 #include "unzip_single.h"
@@ -15,17 +16,7 @@ namespace {
 
 DWORD RunMkpak(const std::string& arguments)
 {
-    std::string command = "\"" + TestProgramDir() + "mkpak.exe\" " + arguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = ~0u;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    return RunProgram(TestProgramDir() + "mkpak.exe", arguments);
 }
 
 // Names with characters outside ASCII are made and read through the wide functions, so that a

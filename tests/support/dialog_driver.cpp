@@ -53,7 +53,8 @@ DrivenRun RunDriven(const std::function<INT_PTR()>& modal, const std::function<v
 namespace {
 
 struct Search {
-    const std::string* caption;
+    const std::string* caption;  // null: any caption
+    int controlId;               // 0: any controls
     DWORD pid;
     HWND found;
 };
@@ -66,32 +67,47 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
     if (pid == s.pid && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 &&
-        WindowText(hwnd) == *s.caption) {
+        (!s.caption || WindowText(hwnd) == *s.caption) &&
+        (!s.controlId || GetDlgItem(hwnd, s.controlId))) {
         s.found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-}  // namespace
-
-HWND FindDialogNow(const std::string& caption, DWORD pid)
+HWND FindMatch(Search s)
 {
-    Search s{&caption, pid, nullptr};
     EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
-HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD timeoutMs)
+HWND WaitForMatch(const Search& s, DWORD timeoutMs)
 {
     for (DWORD waited = 0;; waited += 50) {
-        if (HWND hwnd = FindDialogNow(caption, pid)) {
+        if (HWND found = FindMatch(s)) {
             Sleep(100);  // let its initialisation finish
-            return hwnd;
+            return found;
         }
         if (waited >= timeoutMs) return nullptr;
         Sleep(50);
     }
+}
+
+}  // namespace
+
+HWND FindDialogNow(const std::string& caption, DWORD pid)
+{
+    return FindMatch(Search{&caption, 0, pid, nullptr});
+}
+
+HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD timeoutMs)
+{
+    return WaitForMatch(Search{&caption, 0, pid, nullptr}, timeoutMs);
+}
+
+HWND WaitForDialogWithControl(int id, DWORD pid, DWORD timeoutMs)
+{
+    return WaitForMatch(Search{nullptr, id, pid, nullptr}, timeoutMs);
 }
 
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs)
@@ -141,6 +157,21 @@ std::string MessageBoxText(HWND box)
     return std::string();
 }
 
+HICON MessageBoxIcon(HWND box)
+{
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[32] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+            DWORD_PTR icon = 0;
+            SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+            return reinterpret_cast<HICON>(icon);
+        }
+    }
+    return nullptr;
+}
+
 void PressButton(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
@@ -150,4 +181,15 @@ void PressButton(HWND dialog, int id)
 void PressCloseBox(HWND window)
 {
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void PressEscape(HWND dialog)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND target = dialog;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+        target = info.hwndFocus;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
 }

@@ -41,14 +41,22 @@ HWND WaitForDialog(const std::string& caption, DWORD pid = GetCurrentProcessId()
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs = kWindowTimeoutMs);
 // Whether a visible dialog with that caption appears within `ms` (for checking that none does).
 bool DialogAppearsWithin(const std::string& caption, DWORD ms, DWORD pid = GetCurrentProcessId());
+// A visible top-level dialog of process `pid` that has a control `id`, whatever its caption (the
+// shell's own dialogs); nullptr when none appeared within the timeout.
+HWND WaitForDialogWithControl(int id, DWORD pid, DWORD timeoutMs = kWindowTimeoutMs);
 
 std::string WindowText(HWND hwnd);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string& text);
 // The message of a message box: the text of its static control that is not its icon.
 std::string MessageBoxText(HWND box);
+// The icon that a message box shows; null when it shows none.
+HICON MessageBoxIcon(HWND box);
 
 // Presses a push button (or check box) as a click would: the dialog gets its WM_COMMAND.
 void PressButton(HWND dialog, int id);
 // Closes the window with its close box.
 void PressCloseBox(HWND window);
+// Presses Escape as the keyboard would: the key goes to the control that has the focus in the
+// dialog's thread, and the modal loop's dialog message handling turns it into IDCANCEL.
+void PressEscape(HWND dialog);

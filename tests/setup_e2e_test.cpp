@@ -1,0 +1,789 @@
+// The installer as its users meet it: the real setup.exe, in setup directories that the Windows
+// build of mkpak makes, started as a process of its own and driven through its windows. Each test
+// walks one way through an installation, checks the texts the user is shown on the way, and then
+// everything left on disk: the installed files byte for byte, the whole uninstall log and every
+// shortcut as the shell reads it back. The current user's Programs and Desktop shell folders point
+// at the test's own folders while it runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "dialog_driver.h"
+#include "link_probe.h"
+#include "package_fixtures.h"
+#include "resource.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr char kTitle[] = "Quenthary Setup";
+constexpr char kProgressCaption[] = "Extracting files...";
+constexpr DWORD kExitTimeoutMs = 15000;
+// Control ids of the shell's folder browse dialog (the same on Windows and Wine).
+constexpr int kIdBrowseTree = 0x3741;
+constexpr int kIdBrowseTitle = 0x3742;
+constexpr int kIdBrowseStatus = 0x3743;
+
+// The programs that the build puts beside this test program.
+std::string Beside(const char* name)
+{
+    return TestProgramDir() + name;
+}
+
+struct ProductFile {
+    std::string name;  // relative path, "\" between levels
+    std::string bytes;
+};
+
+// The product: the stand-in program that the finish dialog starts, an empty file, a file larger
+// than one read buffer and a file two levels down. Sorted by name, which is the package's order.
+std::vector<ProductFile> SmallProduct()
+{
+    return {
+        {"bin\\game.exe", ReadWholeFile(MarkerProgram())},
+        {"data\\levels\\one.dat", SampleBytes(300000, 7)},
+        {"empty.txt", ""},
+        {"readme.txt", "Read me first.\r\n"},
+    };
+}
+
+// Enough files that the file phase lasts a few seconds: the uninstall log is rewritten whole for
+// each entry.
+std::vector<ProductFile> LargeProduct()
+{
+    std::vector<ProductFile> files;
+    for (int i = 0; i < 600; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "data\\part%03d.dat", i);
+        files.push_back({name, SampleBytes(2000, i + 1)});
+    }
+    return files;
+}
+
+std::string Script(const std::string& location)
+{
+    return "[main]\r\n"
+           "title=Quenthary Setup\r\n"
+           "location=" + location + "\r\n"
+           "launch=bin\\game.exe\r\n"
+           "[shortcut]\r\n"
+           "group=Quenthary\r\n"
+           "itemnum=3\r\n"
+           "item0FileName=bin\\game.exe\r\n"
+           "item0Argument=-windowed\r\n"
+           "item0Desc=Play Quenthary\r\n"
+           "item0Desktop=1\r\n"
+           "item1Group=Tools\r\n"
+           "item2FileName=readme.txt\r\n"
+           "item2Desc=Read me\r\n";
+}
+
+// What a folder holds, below it: relative path to bytes, folders as "<dir>".
+using Tree = std::map<std::string, std::string>;
+
+void AddTree(Tree& tree, const std::string& root, const std::string& relative)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\" + relative + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[relative + name] = "<dir>";
+            AddTree(tree, root, relative + name + "\\");
+        } else {
+            tree[relative + name] = ReadWholeFile(root + "\\" + relative + name);
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+Tree TreeOf(const std::string& root)
+{
+    Tree tree;
+    AddTree(tree, root, "");
+    return tree;
+}
+
+// The folders and files of `files` as a tree.
+Tree TreeOf(const std::vector<ProductFile>& files)
+{
+    Tree tree;
+    for (const ProductFile& f : files) {
+        tree[f.name] = f.bytes;
+        for (std::size_t slash = f.name.find('\\'); slash != std::string::npos;
+             slash = f.name.find('\\', slash + 1))
+            tree[f.name.substr(0, slash)] = "<dir>";
+    }
+    return tree;
+}
+
+// Trees are compared by their names first, so that a failure says which file is extra or missing,
+// then file by file.
+void ExpectSameTree(const Tree& actual, const Tree& expected, const std::string& where)
+{
+    SCOPED_TRACE(where);
+    std::vector<std::string> actualNames, expectedNames;
+    for (const auto& entry : actual) actualNames.push_back(entry.first);
+    for (const auto& entry : expected) expectedNames.push_back(entry.first);
+    ASSERT_EQ(actualNames, expectedNames);
+    for (const auto& [name, bytes] : expected) EXPECT_TRUE(SameBytes(actual.at(name), bytes)) << name;
+}
+
+// The uninstall log that the profile functions make from `templateBytes` and the entries
+// file0, file1, ... and, when asked, "filenum".
+std::string ExpectedLog(const std::string& templateBytes, const std::vector<std::string>& entries,
+                        bool bCount)
+{
+    ScratchDir dir;
+    std::string path = dir / "uninstall.ini";
+    WriteWholeFile(path, templateBytes);
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        WritePrivateProfileStringA("files", ("file" + std::to_string(i)).c_str(), entries[i].c_str(),
+                                   path.c_str());
+    if (bCount)
+        WritePrivateProfileStringA("files", "filenum", std::to_string(entries.size()).c_str(),
+                                   path.c_str());
+    return ReadWholeFile(path);
+}
+
+// The "file%d" values of a log, from file0 up to the first missing one.
+std::vector<std::string> LoggedEntries(const std::string& logPath)
+{
+    std::vector<std::string> entries;
+    for (int i = 0;; ++i) {
+        char value[1024] = "";
+        GetPrivateProfileStringA("files", ("file" + std::to_string(i)).c_str(), "", value,
+                                 sizeof value, logPath.c_str());
+        if (!*value) return entries;
+        entries.push_back(value);
+    }
+}
+
+// Free MiB as the installer reckons them for the drive named by `drive`; false when the query
+// fails.
+bool FreeMegabytes(const std::string& drive, std::int64_t& megabytes)
+{
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(drive.c_str(), &available, nullptr, nullptr)) return false;
+    megabytes = static_cast<std::int32_t>(static_cast<std::uint32_t>(available.QuadPart >> 20));
+    return true;
+}
+
+// The two space fields of the destination dialog, for the destination `dest` and the script's
+// needspace. Other programs write to the same disk meanwhile, so the available field must lie
+// between the driver's own readings taken before the installer's query (`before`) and after
+// reading the field.
+class SpaceReading {
+public:
+    explicit SpaceReading(const std::string& dest) : m_drive(dest.substr(0, 2))
+    {
+        m_bOk = FreeMegabytes(m_drive, m_before);
+    }
+
+    ::testing::AssertionResult Shown(HWND dialog, int needspace) const
+    {
+        std::string required = ControlText(dialog, IDC_REQUIRED);
+        std::string available = ControlText(dialog, IDC_AVAILABLE);
+        std::int64_t after = 0;
+        bool bOk = FreeMegabytes(m_drive, after);
+        if (bOk != m_bOk)
+            return ::testing::AssertionFailure() << "the query of " << m_drive << " changed its mind";
+        if (!bOk) {
+            if (required == "0 M" && available == "0 M") return ::testing::AssertionSuccess();
+            return ::testing::AssertionFailure()
+                   << "a failed query of \"" << m_drive << "\" shows " << required << " / " << available;
+        }
+        if (required != std::to_string(needspace) + " M")
+            return ::testing::AssertionFailure() << "required shows " << required << ", needspace is "
+                                                 << needspace;
+        for (std::int64_t mb = std::min(m_before, after); mb <= std::max(m_before, after); ++mb)
+            if (available == std::to_string(mb) + " M") return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "available shows " << available << ", the driver read "
+                                             << m_before << " and " << after << " MiB";
+    }
+
+private:
+    std::string m_drive;
+    bool m_bOk = false;
+    std::int64_t m_before = 0;
+};
+
+// Points the current user's "Programs" and "Desktop" shell folders at the given folders, under
+// "Shell Folders", which the installer reads, and under "User Shell Folders": Wine's shell copies
+// a folder from there into "Shell Folders" whenever it looks one up (its desktop process does so
+// when it starts with the installer's first window), which would otherwise undo the redirection
+// halfway through an installation. Everything is put back when the object goes.
+// (tests/shortcuts_test.cpp has a guard of its own for the first key.)
+class ShellFoldersRedirect {
+public:
+    ShellFoldersRedirect(const std::string& programs, const std::string& desktop)
+    {
+        for (const char* key : {kShellFolders, kUserShellFolders}) {
+            Redirect(key, "Programs", programs);
+            Redirect(key, "Desktop", desktop);
+        }
+    }
+    ~ShellFoldersRedirect()
+    {
+        for (const Saved& saved : m_saved) {
+            HKEY key = nullptr;
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, saved.key, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &key, nullptr) != ERROR_SUCCESS)
+                continue;
+            if (saved.bHad)
+                RegSetValueExA(key, saved.name, 0, saved.type, saved.data.data(),
+                               static_cast<DWORD>(saved.data.size()));
+            else
+                RegDeleteValueA(key, saved.name);
+            RegCloseKey(key);
+        }
+    }
+    ShellFoldersRedirect(const ShellFoldersRedirect&) = delete;
+    ShellFoldersRedirect& operator=(const ShellFoldersRedirect&) = delete;
+
+private:
+    static constexpr char kShellFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    static constexpr char kUserShellFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+    struct Saved {
+        const char* key;
+        const char* name;
+        bool bHad;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+
+    void Redirect(const char* keyName, const char* name, const std::string& path)
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot open " << keyName;
+            return;
+        }
+        Saved saved{keyName, name, false, REG_SZ, std::vector<BYTE>(4096)};
+        DWORD size = static_cast<DWORD>(saved.data.size());
+        saved.bHad = RegQueryValueExA(key, name, nullptr, &saved.type, saved.data.data(), &size) ==
+                     ERROR_SUCCESS;
+        saved.data.resize(saved.bHad ? size : 0);
+        m_saved.push_back(saved);
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                       static_cast<DWORD>(path.size() + 1));
+        RegCloseKey(key);
+    }
+
+    std::vector<Saved> m_saved;
+};
+
+class Installer : public ::testing::Test {
+protected:
+    Installer()
+        : m_programs(m_scratch / "Programs"),
+          m_desktop(m_scratch / "Desktop"),
+          m_games(m_scratch / "Games"),
+          m_location(m_games + "\\Quenthary"),
+          m_redirect(m_programs, m_desktop)
+    {
+        CreateDirectoryA(m_programs.c_str(), nullptr);
+        CreateDirectoryA(m_desktop.c_str(), nullptr);
+        CreateDirectoryA(m_games.c_str(), nullptr);
+    }
+
+    // Builds the setup directory with mkpak from `files` and `script`, around the installer
+    // `setupExe` (a program beside this test); its path, with a trailing backslash.
+    std::string MakeSetupDir(const std::vector<ProductFile>& files, const std::string& script,
+                             const char* setupExe = "setup.exe")
+    {
+        std::string product = m_scratch / "product";
+        CreateDirectoryA(product.c_str(), nullptr);
+        for (const auto& [name, bytes] : TreeOf(files)) {
+            if (bytes == "<dir>")
+                CreateDirectoryA((product + "\\" + name).c_str(), nullptr);
+            else
+                WriteWholeFile(product + "\\" + name, bytes);
+        }
+        std::string scriptPath = m_scratch / "script.ini";
+        WriteWholeFile(scriptPath, script);
+        std::string setup = m_scratch / "setup";
+        DWORD code = RunProgram(Beside("mkpak.exe"),
+                                "build --complete --script \"" + scriptPath + "\" --setup-exe \"" +
+                                    Beside(setupExe) + "\" \"" + product + "\" \"" + setup + "\"");
+        EXPECT_EQ(code, 0u) << "mkpak could not build the setup directory";
+        m_files = files;
+        return setup + "\\";
+    }
+
+    std::string SetupFile(const std::string& setupDir, const char* name) const
+    {
+        return setupDir + name;
+    }
+    int NeedSpace(const std::string& setupDir) const
+    {
+        return GetPrivateProfileIntA("main", "needspace", -1, (setupDir + "setup.ini").c_str());
+    }
+
+    // Starts the installer of `setupDir`, in that folder as a double click would, and checks its
+    // destination dialog (caption, location, space fields), which it returns. m_before keeps the
+    // test's folders as they were just before the start.
+    HWND StartAtDestination(const std::string& setupDir)
+    {
+        return StartAtDestination(setupDir, kTitle, m_location, NeedSpace(setupDir));
+    }
+    HWND StartAtDestination(const std::string& setupDir, const std::string& caption,
+                            const std::string& location, int needspace)
+    {
+        m_before = TreeOf(m_scratch.Path());
+        SpaceReading space(location);
+        m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+        EXPECT_TRUE(m_setup->Started());
+        return ExpectDestinationDialog(*m_setup, caption, location, needspace, space);
+    }
+
+    // The destination dialog: its caption, the location in the edit and the two space fields.
+    HWND ExpectDestinationDialog(const ChildProcess& setup, const std::string& caption,
+                                 const std::string& location, int needspace,
+                                 const SpaceReading& space)
+    {
+        HWND dialog = WaitForDialog(caption, setup.Id());
+        if (!dialog) {
+            ADD_FAILURE() << "no destination dialog captioned \"" << caption << "\"";
+            return nullptr;
+        }
+        EXPECT_EQ(ControlText(dialog, IDC_DEST), location);
+        EXPECT_TRUE(space.Shown(dialog, needspace));
+        return dialog;
+    }
+
+    // Answers the message box that the process shows next: checks caption, text and icon, then
+    // presses `button`.
+    void AnswerMessageBox(const ChildProcess& setup, const std::string& caption,
+                          const std::string& text, bool bIcon, int button)
+    {
+        HWND box = WaitForDialog(caption, setup.Id());
+        ASSERT_NE(box, nullptr) << "no message box \"" << text << "\"";
+        EXPECT_EQ(MessageBoxText(box), text);
+        EXPECT_EQ(MessageBoxIcon(box) != nullptr, bIcon) << text;
+        PressButton(box, button);
+        EXPECT_TRUE(WaitUntilGone(box));
+    }
+
+    // The expected log entries of the file phase for the destination `dest` as the user gave it.
+    std::vector<std::string> FileEntries(const std::string& dest, std::size_t count) const
+    {
+        std::vector<std::string> entries;
+        for (std::size_t i = 0; i < count; ++i) entries.push_back(dest + "\\" + m_files[i].name);
+        return entries;
+    }
+    // The whole log of a completed installation: every file, then the script's group, its
+    // shortcuts and sub-folder in item order, and "filenum".
+    std::string CompletedLog(const std::string& dest) const
+    {
+        std::vector<std::string> entries = FileEntries(dest, m_files.size());
+        entries.push_back(m_programs + "\\Quenthary");
+        entries.push_back(m_programs + "\\Quenthary\\Play Quenthary.lnk");
+        entries.push_back(m_desktop + "\\Play Quenthary.lnk");
+        entries.push_back(m_programs + "\\Quenthary\\Tools");
+        entries.push_back(m_programs + "\\Quenthary\\Tools\\Read me.lnk");
+        return ExpectedLog(m_template, entries, true);
+    }
+
+    // The product as a tree plus the log (and, after Finish, the marker that the started program
+    // leaves), for comparison with the destination.
+    Tree InstalledTree(const std::string& log) const
+    {
+        Tree tree = TreeOf(m_files);
+        tree["uninstall.ini"] = log;
+        return tree;
+    }
+
+    // Nothing anywhere in the test's folders changed: setup directory, destination folder,
+    // Programs and Desktop.
+    void ExpectUntouched() const
+    {
+        ExpectSameTree(TreeOf(m_scratch.Path()), m_before, "the test's folders");
+    }
+    // Leaves the destination dialog with Cancel: the installer ends, having changed nothing.
+    void CancelUntouched(HWND dialog)
+    {
+        PressButton(dialog, IDCANCEL);
+        ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
+        ExpectUntouched();
+    }
+
+    ScratchDir m_scratch;
+    std::unique_ptr<ChildProcess> m_setup;
+    Tree m_before;
+    std::string m_programs, m_desktop, m_games, m_location;
+    ShellFoldersRedirect m_redirect;
+    std::vector<ProductFile> m_files;
+    const std::string m_template = "[uninstall]\r\n";  // mkpak's default log template
+};
+
+// --- Leaving the destination dialog -------------------------------------------------------------
+
+enum class Leave { CancelButton, CloseBox, Escape };
+
+class LeavingDestination : public Installer, public ::testing::WithParamInterface<Leave> {};
+
+TEST_P(LeavingDestination, EndsTheInstallerWithNothingCreated)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+
+    switch (GetParam()) {
+    case Leave::CancelButton: PressButton(dialog, IDCANCEL); break;
+    case Leave::CloseBox: PressCloseBox(dialog); break;
+    case Leave::Escape: PressEscape(dialog); break;
+    }
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
+    ExpectUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(Installer, LeavingDestination,
+                         ::testing::Values(Leave::CancelButton, Leave::CloseBox, Leave::Escape),
+                         [](const ::testing::TestParamInfo<Leave>& info) {
+                             switch (info.param) {
+                             case Leave::CancelButton: return std::string("CancelButton");
+                             case Leave::CloseBox: return std::string("CloseBox");
+                             case Leave::Escape: return std::string("Escape");
+                             }
+                             return std::string();
+                         });
+
+// --- Destinations refused and browsed -----------------------------------------------------------
+
+TEST_F(Installer, TwoCharacterDestinationIsRefusedAndThreeAreMeasured)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    int needspace = NeedSpace(setupDir);
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+
+    // Typed character by character: both fields follow every change of the edit.
+    HWND edit = GetDlgItem(dialog, IDC_DEST);
+    SetControlText(dialog, IDC_DEST, "");
+    EXPECT_TRUE(SpaceReading("").Shown(dialog, needspace));
+    std::string typed;
+    for (char c : std::string("Z:")) {
+        typed += c;
+        SpaceReading space(typed);
+        SendMessageA(edit, WM_CHAR, static_cast<BYTE>(c), 1);
+        EXPECT_TRUE(space.Shown(dialog, needspace)) << "after typing " << typed;
+    }
+    EXPECT_EQ(ControlText(dialog, IDC_DEST), "Z:");
+    PressButton(dialog, IDOK);
+    AnswerMessageBox(*m_setup, "Setup", "Location not available! ", true, IDOK);
+    EXPECT_EQ(ControlText(dialog, IDC_DEST), "Z:") << "a refused destination stays as typed";
+
+    // A third character passes the length check; the space check then takes "Z:\".
+    SpaceReading space("Z:\\");
+    SendMessageA(edit, WM_CHAR, '\\', 1);
+    EXPECT_TRUE(space.Shown(dialog, needspace));
+    ASSERT_TRUE(IsWindowVisible(dialog));
+    CancelUntouched(dialog);
+}
+
+TEST_F(Installer, TooLittleSpaceIsRefusedWithTheRequiredAmount)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    // Far more than any disk that the tests run on has free.
+    WritePrivateProfileStringA("main", "needspace", "2000000000", (setupDir + "setup.ini").c_str());
+    HWND dialog = StartAtDestination(setupDir, kTitle, m_location, 2000000000);
+    ASSERT_NE(dialog, nullptr);
+
+    PressButton(dialog, IDOK);
+    AnswerMessageBox(*m_setup, "Setup",
+                     "Free disk space not enough,requires at least 2000000000M of disk space!", true,
+                     IDOK);
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays open";
+    EXPECT_EQ(ControlText(dialog, IDC_DEST), m_location);
+    PressCloseBox(dialog);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+    ExpectUntouched();
+}
+
+TEST_F(Installer, WithoutScriptTheDialogIsEmptyAndRefusesTheEmptyDestination)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    ASSERT_TRUE(DeleteFileA((setupDir + "setup.ini").c_str()));
+    HWND dialog = StartAtDestination(setupDir, "", "", 0);
+    ASSERT_NE(dialog, nullptr);
+
+    PressButton(dialog, IDOK);
+    AnswerMessageBox(*m_setup, "Setup", "Location not available! ", true, IDOK);
+    CancelUntouched(dialog);
+}
+
+TEST_F(Installer, BrowseOpensOnDriveCAndAppendsTheProductFolderName)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    int needspace = NeedSpace(setupDir);
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    // Edited by hand first: the folder name still comes from the script's location.
+    SetControlText(dialog, IDC_DEST, "Q:\\Elsewhere\\Other");
+
+    PressButton(dialog, IDC_BROWSE);
+    HWND browser = WaitForDialogWithControl(kIdBrowseTree, m_setup->Id());
+    ASSERT_NE(browser, nullptr) << "the folder browser did not open";
+    EXPECT_EQ(ControlText(browser, kIdBrowseTitle), "Please select a folder");
+    // The status line shows the path of the selection the browser opened on.
+    ASSERT_TRUE(WaitUntil([&] { return !ControlText(browser, kIdBrowseStatus).empty(); }));
+    std::string opened = ControlText(browser, kIdBrowseStatus);
+    EXPECT_EQ(lstrcmpiA(opened.c_str(), "c:\\"), 0) << opened;
+
+    SpaceReading space("c:");
+    PressButton(browser, IDOK);
+    ASSERT_TRUE(WaitUntilGone(browser));
+    std::string dest = ControlText(dialog, IDC_DEST);
+    EXPECT_EQ(lstrcmpiA(dest.c_str(), "c:\\Quenthary"), 0) << dest;
+    EXPECT_EQ(dest.substr(1), ":\\Quenthary") << "the product folder name, appended after one backslash";
+    EXPECT_TRUE(space.Shown(dialog, needspace));
+
+    CancelUntouched(dialog);
+}
+
+// --- Installations ------------------------------------------------------------------------------
+
+TEST_F(Installer, CompleteInstallationEndsWithFinishAndStartsTheProgram)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    // mkpak's picture is 400 x 60 pixels; the picture control takes its size.
+    RECT picture;
+    GetClientRect(GetDlgItem(dialog, IDC_PICTURE), &picture);
+    EXPECT_EQ(picture.right, 400);
+    EXPECT_EQ(picture.bottom, 60);
+
+    PressButton(dialog, IDOK);
+    ASSERT_TRUE(WaitUntilGone(dialog));
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+    EXPECT_EQ(WindowText(finish), kTitle);
+    EXPECT_EQ(ControlText(finish, IDC_LAUNCH), "&Launch Quenthary");
+    EXPECT_EQ(SendMessageA(GetDlgItem(finish, IDC_LAUNCH), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(m_setup->Ends(0)) << "the installer ends only when the finish dialog is closed";
+
+    // Everything is in place before Finish: the files, the whole log, the shortcuts.
+    std::string log = CompletedLog(m_location);
+    ExpectSameTree(TreeOf(m_location), InstalledTree(log), "the destination");
+
+    LinkContents play = CreatedLink(m_location + "\\bin\\game.exe", "-windowed", m_location,
+                                    "Play Quenthary");
+    EXPECT_EQ(ReadLink(m_programs + "\\Quenthary\\Play Quenthary.lnk"), play);
+    EXPECT_EQ(ReadLink(m_desktop + "\\Play Quenthary.lnk"), play);
+    EXPECT_EQ(ReadLink(m_programs + "\\Quenthary\\Tools\\Read me.lnk"),
+              CreatedLink(m_location + "\\readme.txt", "", m_location, "Read me"));
+    Tree programs = TreeOf(m_programs);
+    EXPECT_EQ(programs.size(), 4u) << "the group, its sub-folder and two shortcuts";
+    EXPECT_EQ(TreeOf(m_desktop).size(), 1u);
+
+    PressButton(finish, IDOK);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running after Finish";
+    std::string ran = m_location + "\\bin\\game.exe.ran";
+    ASSERT_TRUE(WaitForFile(ran)) << "Finish did not start the installed program";
+    Tree expected = InstalledTree(log);
+    expected["bin\\game.exe.ran"] = ReadWholeFile(ran);
+    ExpectSameTree(TreeOf(m_location), expected, "the destination after Finish");
+}
+
+TEST_F(Installer, DestinationTypedWithTrailingBackslashReachesTheLogUnchanged)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    // The caret goes to the end of the proposed location, and a backslash is typed there.
+    HWND edit = GetDlgItem(dialog, IDC_DEST);
+    SendMessageA(edit, EM_SETSEL, m_location.size(), m_location.size());
+    SendMessageA(edit, WM_CHAR, '\\', 1);
+    std::string typed = m_location + "\\";
+    ASSERT_EQ(ControlText(dialog, IDC_DEST), typed);
+
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+    // Closed with its close box: the installer ends without starting the program.
+    PressCloseBox(finish);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+
+    // Every file path holds the destination as typed, doubled backslash and all; the shortcuts
+    // point into the destination without its trailing backslash.
+    ExpectSameTree(TreeOf(m_location), InstalledTree(CompletedLog(typed)), "the destination");
+    EXPECT_EQ(ReadLink(m_desktop + "\\Play Quenthary.lnk"),
+              CreatedLink(m_location + "\\bin\\game.exe", "-windowed", m_location, "Play Quenthary"));
+}
+
+TEST_F(Installer, MissingPackageEndsAfterItsMessageWithOnlyTheLogTemplate)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    ASSERT_TRUE(DeleteFileA((setupDir + "data.pak").c_str()));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+
+    PressButton(dialog, IDOK);
+    AnswerMessageBox(*m_setup, "setup", "pack file open failed!", false, IDOK);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the progress dialog did not close";
+    Tree expected;
+    expected["uninstall.ini"] = m_template;
+    ExpectSameTree(TreeOf(m_location), expected, "the destination");
+    EXPECT_TRUE(TreeOf(m_programs).empty());
+    EXPECT_TRUE(TreeOf(m_desktop).empty());
+}
+
+TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
+{
+    std::string setupDir = MakeSetupDir(LargeProduct(), Script(m_location));
+    int total = static_cast<int>(m_files.size());
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+
+    PressButton(dialog, IDOK);
+    HWND progress = WaitForDialog(kProgressCaption, m_setup->Id());
+    ASSERT_NE(progress, nullptr) << "no progress dialog";
+    PressButton(progress, IDCANCEL);
+    HWND box = WaitForDialog("setup", m_setup->Id());
+    ASSERT_NE(box, nullptr) << "no cancel question";
+    EXPECT_EQ(MessageBoxText(box), "Cancel setup?");
+    EXPECT_NE(MessageBoxIcon(box), nullptr);
+    // The worker waits while the question is open: the bar and the label stand still.
+    DWORD_PTR position = 0;
+    SendMessageTimeoutA(GetDlgItem(progress, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
+                        5000, &position);
+    std::string label = ControlText(progress, IDC_DEST_FILE);
+    ASSERT_LT(static_cast<int>(position), total) << "the file phase was over before the question";
+    PressButton(box, IDYES);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer did not end after the cancel";
+
+    // The entries installed before the cancel, each whole and logged, and the archive of the one
+    // read ahead; no "filenum", no shortcuts.
+    std::string logPath = m_location + "\\uninstall.ini";
+    std::vector<std::string> logged = LoggedEntries(logPath);
+    std::size_t count = logged.size();
+    ASSERT_LT(count, m_files.size()) << "the cancel stopped nothing";
+    EXPECT_EQ(logged, FileEntries(m_location, count));
+    if (position > 0) {
+        EXPECT_NE(std::find(logged.begin(), logged.end(), label), logged.end())
+            << "the file shown during the question, " << label << ", was not completed";
+    }
+    EXPECT_GE(static_cast<int>(count), static_cast<int>(position));
+
+    std::vector<ProductFile> installed(m_files.begin(), m_files.begin() + count);
+    Tree expected = TreeOf(installed);
+    expected["data"] = "<dir>";
+    expected["uninstall.ini"] = ExpectedLog(m_template, logged, false);
+    std::string readAhead = m_files[count].name + ".zip";
+    Tree actual = TreeOf(m_location);
+    ASSERT_EQ(actual.count(readAhead), 1u) << "no archive of the entry read ahead";
+    actual.erase(readAhead);
+    ExpectSameTree(actual, expected, "the destination");
+    EXPECT_TRUE(TreeOf(m_programs).empty());
+    EXPECT_TRUE(TreeOf(m_desktop).empty());
+}
+
+// --- DLLs planted beside the installer ----------------------------------------------------------
+
+// DLLs that Wine's system DLLs load by bare name only after start-up, while the installer runs
+// (WINEDEBUG=+loaddll): msimg32 when the first themed control is painted. The DLLs bound at start
+// (version, imm32 and the like) are loaded by Wine before any code of the program runs and prove
+// nothing either way.
+const char* const kPlantedDlls[] = {"msimg32"};
+
+// Tells Wine to prefer a native DLL of each planted name, for programs named setup.exe only, while
+// the object lives. (WINEDLLOVERRIDES would do the same, but Wine 8 reads it from the Unix
+// environment, which a process started by a Windows program does not take from it.)
+class PreferNativeDlls {
+public:
+    PreferNativeDlls()
+    {
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key,
+                            nullptr) != ERROR_SUCCESS) {
+            ADD_FAILURE() << "cannot open " << kKey;
+            m_key = nullptr;
+            return;
+        }
+        for (const char* name : kPlantedDlls)
+            RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"),
+                           sizeof "native,builtin");
+    }
+    ~PreferNativeDlls()
+    {
+        if (!m_key) return;
+        for (const char* name : kPlantedDlls) RegDeleteValueA(m_key, name);
+        RegCloseKey(m_key);
+    }
+    PreferNativeDlls(const PreferNativeDlls&) = delete;
+    PreferNativeDlls& operator=(const PreferNativeDlls&) = delete;
+
+private:
+    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\setup.exe\\DllOverrides";
+    HKEY m_key = nullptr;
+};
+
+// Runs an installation from `setupDir` with a copy of the planted DLL beside the installer under
+// each name of kPlantedDlls: the user browses, installs and closes the finish dialog. Returns the
+// names whose DLL was loaded; a run that loads one is ended as soon as that is known.
+std::vector<std::string> PlantedDllsLoaded(const std::string& setupDir)
+{
+    for (const char* name : kPlantedDlls)
+        EXPECT_TRUE(CopyFileA(Beside("planted.dll").c_str(), (setupDir + name + ".dll").c_str(), FALSE));
+    auto loaded = [&] {
+        std::vector<std::string> names;
+        for (const char* name : kPlantedDlls)
+            if (FileExists(setupDir + name + ".dll.loaded")) names.push_back(name);
+        return names;
+    };
+
+    PreferNativeDlls preferNative;
+    ChildProcess setup(setupDir + "setup.exe", "", setupDir);
+    EXPECT_TRUE(setup.Started());
+    HWND dialog = WaitForDialog(kTitle, setup.Id());
+    if (!dialog || !loaded().empty()) return loaded();
+    PressButton(dialog, IDC_BROWSE);
+    HWND browser = WaitForDialogWithControl(kIdBrowseTree, setup.Id());
+    if (!browser || !loaded().empty()) return loaded();
+    PressButton(browser, IDCANCEL);
+    WaitUntilGone(browser);
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup.Id());
+    if (!finish || !loaded().empty()) return loaded();
+    PressCloseBox(finish);
+    EXPECT_TRUE(setup.Ends(kExitTimeoutMs));
+    return loaded();
+}
+
+TEST_F(Installer, DllsPlantedBesideTheInstallerAreNotLoaded)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    EXPECT_EQ(PlantedDllsLoaded(setupDir), std::vector<std::string>());
+    // The installation went through, on the system's own DLLs.
+    EXPECT_EQ(LoggedEntries(m_location + "\\uninstall.ini").size(), m_files.size() + 5);
+}
+
+// The same run with a build of the installer that leaves the DLL search as the system sets it up:
+// the planted DLL is loaded, so the test above would catch a lost restriction.
+TEST_F(Installer, DllsPlantedBesideAnUnguardedBuildAreLoaded)
+{
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location), "setup_unguarded.exe");
+    std::vector<std::string> loaded = PlantedDllsLoaded(setupDir);
+    EXPECT_EQ(loaded, std::vector<std::string>(std::begin(kPlantedDlls), std::end(kPlantedDlls)));
+    for (const std::string& name : loaded)
+        EXPECT_EQ(ReadWholeFile(setupDir + name + ".dll.loaded"), setupDir + "setup.exe\n");
+}
+
+}  // namespace
