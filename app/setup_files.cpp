@@ -66,11 +66,19 @@ void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
     if (!writer || std::strcmp(writer->GetPath(), logPath) != 0)
         writer = std::make_unique<CUninstallLog>(logPath);
     writer->WriteString(key, value);
+    // Not left open: the caller may delete or replace the log once this returns.
+    writer->Close();
 }
 
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path)
 {
     WriteLogString(logPath, ItemKey(UninstallLog::kFileKey, index), path);
+    return index + 1;
+}
+
+int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path)
+{
+    log.WriteString(ItemKey(UninstallLog::kFileKey, index), path);
     return index + 1;
 }
 

@@ -59,5 +59,8 @@ int ReadScriptItem(const ScriptInt& key, int item);
 void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value);
 // Logs one created file or folder as "file<index>" and returns the next index.
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path);
+// The same through a writer that keeps the log open between entries (a whole phase's worth).
+class CUninstallLog;
+int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path);
 // Writes "filenum".
 void WriteLogFileCount(LPCSTR logPath, int count);

@@ -96,16 +96,33 @@ bool ReadAt(HANDLE file, ULONGLONG offset, char* buffer, DWORD size, DWORD& got)
 
 CUninstallLog::CUninstallLog(LPCSTR path) : m_strPath(path) {}
 
+CUninstallLog::~CUninstallLog()
+{
+    Close();
+}
+
+void CUninstallLog::Close()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+}
+
+bool CUninstallLog::Open()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE) return true;
+    // Shared for writing and deleting as the profile functions open it, so that neither they nor
+    // a CopyFileA of the template are refused while the file is open here.
+    m_hFile = CreateFileA(m_strPath, GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m_hFile != INVALID_HANDLE_VALUE;
+}
+
 bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
 {
     if (!IsPlainKey(key) || !IsPlainValue(value)) return WriteThroughPlatform(key, value);
-
-    // Shared for writing and deleting as the profile functions open it, so that neither they nor
-    // a CopyFileA of the template are refused while the file is open here.
-    HANDLE file = CreateFileA(m_strPath, GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return WriteThroughPlatform(key, value);
+    if (!Open()) return WriteThroughPlatform(key, value);
+    HANDLE file = m_hFile;
 
     BY_HANDLE_FILE_INFORMATION info;
     bool ok = GetFileInformationByHandle(file, &info) != FALSE;
@@ -116,13 +133,8 @@ bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
                           m_state.writeTime == FileTimeValue(info.ftLastWriteTime);
         if (!same) ok = Scan(file, info);
     }
-    if (!ok || m_bPlatformOnly || HasKey(key)) {
-        CloseHandle(file);
-        return WriteThroughPlatform(key, value);
-    }
-    ok = Append(file, info, key, value);
-    CloseHandle(file);
-    return ok;
+    if (!ok || m_bPlatformOnly || HasKey(key)) return WriteThroughPlatform(key, value);
+    return Append(file, info, key, value);
 }
 
 bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
@@ -142,11 +154,11 @@ bool CUninstallLog::Append(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, 
     text += m_strTail;
 
     m_bKnown = false;  // until the write is known to be whole
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(m_nInsertAt);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(m_nInsertAt);
+    at.OffsetHigh = static_cast<DWORD>(m_nInsertAt >> 32);
     DWORD written = 0;
-    if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN) ||
-        !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at) ||
         written != text.size())
         return false;
 

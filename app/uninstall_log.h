@@ -20,16 +20,23 @@
 // UTF-8 or UTF-16; a key or value that is not a single plain line) is handed to
 // WritePrivateProfileStringA itself, and the file is read again at the next write.
 //
-// Every write opens and closes the file, so the lines written so far are on disk whatever becomes
-// of the process. The object remembers the file's identity, size and write time after its own
-// writes; when they differ at the next write (the template copied over it, another writer), the
-// file is read again before anything is written.
+// Every line goes to the file with one WriteFile, with no buffer of its own in between, so the
+// lines written so far are in the file whatever becomes of the process. The file is opened at the
+// first write and stays open until Close or the destructor (opening it costs more than the write
+// under Wine); it is shared for reading, writing and deletion. The object remembers the file's
+// identity, size and write time after its own writes; when they differ at the next write (the
+// template copied over it, another writer), the file is read again before anything is written.
 class CUninstallLog {
 public:
     explicit CUninstallLog(LPCSTR path);
+    ~CUninstallLog();
+    CUninstallLog(const CUninstallLog&) = delete;
+    CUninstallLog& operator=(const CUninstallLog&) = delete;
 
     // Writes key = value into section "files". False when the file could not be written.
     bool WriteString(LPCSTR key, LPCSTR value);
+    // Closes the file; the next write opens it again and checks it as above.
+    void Close();
     LPCSTR GetPath() const { return m_strPath; }
 
 private:
@@ -47,8 +54,10 @@ private:
     void AddKey(const std::wstring& lowerName);
     bool WriteThroughPlatform(LPCSTR key, LPCSTR value);
     bool Append(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, LPCSTR key, LPCSTR value);
+    bool Open();
 
     CString m_strPath;
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
     bool m_bKnown = false;       // m_state and what follows describe the file as it is
     FileState m_state;
     bool m_bPlatformOnly = false;  // a byte-order mark, or a line too long to be looked at

@@ -8,6 +8,7 @@
 
 #include "setup_files.h"
 #include "test_support.h"
+#include "uninstall_log.h"
 
 namespace {
 
@@ -172,6 +173,26 @@ TEST(UninstallLogEquivalence, TemplateCopiedOverTheLogBetweenWrites)
     log.PutTemplate(first);  // same bytes as before the first run: told apart by size and time
     log.Write("file5", "third run");
     EXPECT_EQ(Readback(log.ours, kInstallation), Readback(log.platform, kInstallation));
+}
+
+TEST(UninstallLogEquivalence, WriterKeptOpenNoticesTheFileRewrittenBehindIt)
+{
+    LogCase log;
+    log.PutTemplate("[files]\r\nfile0=template\r\n");
+    CUninstallLog writer(log.ours.c_str());
+    auto write = [&](const std::string& key, const std::string& value) {
+        writer.WriteString(key.c_str(), value.c_str());
+        WritePrivateProfileStringA("files", key.c_str(), value.c_str(), log.platform.c_str());
+        EXPECT_EQ(Readback(log.ours, kInstallation), Readback(log.platform, kInstallation)) << key;
+    };
+    write("file1", "one");
+    write("file2", "two");
+    // Through another handle, while the writer holds its own: longer, then shorter than before.
+    log.PutTemplate("[b]\r\nx=1\r\n[files]\r\nfile2=again\r\n[c]\r\ny=2\r\n");
+    write("file3", "three");
+    write("file2", "two over the template");
+    log.PutTemplate("[files]\r\n");
+    write("file4", "four");
 }
 
 TEST(UninstallLogEquivalence, TwoLogsWrittenInTurn)

@@ -6,7 +6,7 @@
 //   stage SETUP_DIR DIR      writes every entry archive of the package into DIR, and their names
 //                            to DIR\entries.txt (the package reader alone)
 //   plain DIR DEST           the floor: inflates every staged entry archive into DEST, no log
-//   log COUNT LOG            COUNT log entries and "filenum" through the installer's log writer
+//   log COUNT LOG            COUNT log entries as the file phase writes them, then "filenum"
 //   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
 #include <windows.h>
 #include <psapi.h>
@@ -18,6 +18,7 @@
 #include "file_phase.h"
 #include "pack_file.h"
 #include "setup_files.h"
+#include "uninstall_log.h"
 #include "unzip_single.h"
 
 namespace {
@@ -45,14 +46,27 @@ public:
     void Step() override {}
 };
 
-void PrintMemory()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
-        std::printf(" peak_working_set_mib=%.1f peak_private_mib=%.1f",
-                    counters.PeakWorkingSetSize / 1048576.0, counters.PeakPagefileUsage / 1048576.0);
-}
+// The process's peaks so far. Taken as soon as the measured work ends: the counting that follows
+// reads the whole log through the profile functions, which hold all of it in memory.
+class CPeakMemory {
+public:
+    CPeakMemory()
+    {
+        m_counters.cb = sizeof m_counters;
+        m_bKnown = GetProcessMemoryInfo(GetCurrentProcess(), &m_counters, sizeof m_counters);
+    }
+    void Print() const
+    {
+        if (m_bKnown)
+            std::printf(" peak_working_set_mib=%.1f peak_private_mib=%.1f",
+                        m_counters.PeakWorkingSetSize / 1048576.0,
+                        m_counters.PeakPagefileUsage / 1048576.0);
+    }
+
+private:
+    PROCESS_MEMORY_COUNTERS m_counters{};
+    bool m_bKnown;
+};
 
 ULONGLONG FileSize(LPCSTR path)
 {
@@ -85,6 +99,7 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     FilePhaseResult result = InstallPackageFiles(pack, destDir, log, progress);
     WriteLogFileCount(log, result.nextIndex);
     const double seconds = watch.Seconds();
+    const CPeakMemory memory;
     pack.Close();
 
     // The installed bytes, counted after the clock has stopped.
@@ -97,7 +112,7 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     }
     PrintRate("install", result.nextIndex, bytes, seconds);
     std::printf(" failures=%d", result.failures);
-    PrintMemory();
+    memory.Print();
     std::printf("\n");
     return result.failures == 0 ? 0 : 1;
 }
@@ -162,6 +177,7 @@ int Plain(LPCSTR stageDir, LPCSTR destDir)
         }
         seconds = watch.Seconds();
     }
+    const CPeakMemory memory;
     std::fclose(list);
     list = std::fopen(CString(stageDir) + "\\entries.txt", "r");
     while (std::fgets(name, sizeof name, list) != nullptr) {
@@ -172,7 +188,7 @@ int Plain(LPCSTR stageDir, LPCSTR destDir)
     std::fclose(list);
     PrintRate("plain", files, bytes, seconds);
     std::printf(" failures=%d", failures);
-    PrintMemory();
+    memory.Print();
     std::printf("\n");
     return failures == 0 ? 0 : 1;
 }
@@ -184,20 +200,23 @@ int Log(int count, LPCSTR logPath, bool platform)
     char key[32];
     CStopwatch watch;
     int index = 0;
-    for (int i = 0; i < count; ++i) {
-        if (platform) {
-            std::snprintf(key, sizeof key, "file%d", i);
+    if (platform) {
+        for (; index < count; ++index) {
+            std::snprintf(key, sizeof key, "file%d", index);
             WritePrivateProfileStringA("files", key, kValue, logPath);
-            ++index;
-        } else {
-            index = LogCreatedPath(logPath, index, kValue);
         }
+    } else {
+        {
+            CUninstallLog log(logPath);  // as the file phase writes it
+            while (index < count) index = LogCreatedPath(log, index, kValue);
+        }
+        WriteLogFileCount(logPath, index);
     }
-    if (!platform) WriteLogFileCount(logPath, index);
     const double seconds = watch.Seconds();
+    const CPeakMemory memory;
     std::printf("%s writes=%d seconds=%.3f us_per_write=%.1f", platform ? "platform-log" : "log",
                 count, seconds, seconds * 1e6 / count);
-    PrintMemory();
+    memory.Print();
     std::printf("\n");
     return 0;
 }
