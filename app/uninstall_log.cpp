@@ -124,17 +124,20 @@ bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
     if (!Open()) return WriteThroughPlatform(key, value);
     HANDLE file = m_hFile;
 
-    BY_HANDLE_FILE_INFORMATION info;
-    bool ok = GetFileInformationByHandle(file, &info) != FALSE;
+    // Size and write time only: GetFileInformationByHandle would also ask for the volume's serial
+    // number, which costs Wine a round trip to its mount manager, more than the write itself.
+    FileState now;
+    LARGE_INTEGER size;
+    FILETIME written;
+    bool ok = GetFileSizeEx(file, &size) && GetFileTime(file, nullptr, nullptr, &written);
     if (ok) {
-        const bool same = m_bKnown && m_state.volume == info.dwVolumeSerialNumber &&
-                          m_state.fileIndex == Join(info.nFileIndexHigh, info.nFileIndexLow) &&
-                          m_state.size == Join(info.nFileSizeHigh, info.nFileSizeLow) &&
-                          m_state.writeTime == FileTimeValue(info.ftLastWriteTime);
-        if (!same) ok = Scan(file, info);
+        now.size = static_cast<ULONGLONG>(size.QuadPart);
+        now.writeTime = FileTimeValue(written);
+        if (!m_bKnown || m_state.size != now.size || m_state.writeTime != now.writeTime)
+            ok = Scan(file, now);
     }
     if (!ok || m_bPlatformOnly || HasKey(key)) return WriteThroughPlatform(key, value);
-    return Append(file, info, key, value);
+    return Append(file, now, key, value);
 }
 
 bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
@@ -143,8 +146,7 @@ bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
     return WritePrivateProfileStringA(UninstallLog::kSection, key, value, m_strPath) != FALSE;
 }
 
-bool CUninstallLog::Append(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, LPCSTR key,
-                           LPCSTR value)
+bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value)
 {
     std::string text;
     if (m_bNeedsLineEnd) text += "\r\n";
@@ -170,26 +172,23 @@ bool CUninstallLog::Append(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, 
     // Wine keeps parsed profiles and parses a file again only when its write time has changed (or
     // is under about two seconds old). The file system's clock may not have moved since the last
     // write, so the time is moved on by hand: a cached copy can never pass for this one.
-    const ULONGLONG before = FileTimeValue(info.ftLastWriteTime);
     FILETIME now;
     ULONGLONG after = GetFileTime(file, nullptr, nullptr, &now) ? FileTimeValue(now) : 0;
-    if (after <= before) {
-        after = before + 1;
+    if (after <= before.writeTime) {
+        after = before.writeTime + 1;
         FILETIME moved{static_cast<DWORD>(after), static_cast<DWORD>(after >> 32)};
         if (!SetFileTime(file, nullptr, nullptr, &moved)) return true;  // written, but unknown
     }
 
-    m_state.volume = info.dwVolumeSerialNumber;
-    m_state.fileIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
     m_state.size = m_nInsertAt + m_strTail.size();
     m_state.writeTime = after;
     m_bKnown = true;
     return true;
 }
 
-bool CUninstallLog::Scan(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info)
+bool CUninstallLog::Scan(HANDLE file, const FileState& now)
 {
-    const ULONGLONG size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+    const ULONGLONG size = now.size;
     m_bKnown = false;
     m_bPlatformOnly = false;
     m_bHasSection = false;
@@ -258,10 +257,7 @@ bool CUninstallLog::Scan(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info)
         m_bNeedsLineEnd = size > 0 && lastByte != '\r' && lastByte != '\n';
     }
 
-    m_state.volume = info.dwVolumeSerialNumber;
-    m_state.fileIndex = Join(info.nFileIndexHigh, info.nFileIndexLow);
-    m_state.size = size;
-    m_state.writeTime = FileTimeValue(info.ftLastWriteTime);
+    m_state = now;
     m_bKnown = true;
     return true;
 }

@@ -24,7 +24,7 @@
 // lines written so far are in the file whatever becomes of the process. The file is opened at the
 // first write and stays open until Close or the destructor (opening it costs more than the write
 // under Wine); it is shared for reading, writing and deletion. The object remembers the file's
-// identity, size and write time after its own writes; when they differ at the next write (the
+// size and write time after its own writes (moving the time on when the clock has not); when they differ at the next write (the
 // template copied over it, another writer), the file is read again before anything is written.
 class CUninstallLog {
 public:
@@ -42,18 +42,16 @@ public:
 private:
     // What the last look at the file found.
     struct FileState {
-        DWORD volume = 0;
-        ULONGLONG fileIndex = 0;
         ULONGLONG size = 0;
         ULONGLONG writeTime = 0;
     };
 
-    bool Scan(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info);
+    bool Scan(HANDLE file, const FileState& now);
     void ScanLine(const char* begin, const char* end, ULONGLONG offset, bool& inFiles);
     bool HasKey(LPCSTR key) const;
     void AddKey(const std::wstring& lowerName);
     bool WriteThroughPlatform(LPCSTR key, LPCSTR value);
-    bool Append(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info, LPCSTR key, LPCSTR value);
+    bool Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value);
     bool Open();
 
     CString m_strPath;

@@ -6,6 +6,8 @@
 //   stage SETUP_DIR DIR      writes every entry archive of the package into DIR, and their names
 //                            to DIR\entries.txt (the package reader alone)
 //   plain DIR DEST           the floor: inflates every staged entry archive into DEST, no log
+//   steps SETUP_DIR DEST     the file phase's steps one by one, each timed on its own (the same
+//                            calls in the same order as InstallPackageFiles, with clocks between)
 //   log COUNT LOG            COUNT log entries as the file phase writes them, then "filenum"
 //   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
 #include <windows.h>
@@ -115,6 +117,46 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     memory.Print();
     std::printf("\n");
     return result.failures == 0 ? 0 : 1;
+}
+
+int Steps(LPCSTR setupDir, LPCSTR destDir)
+{
+    CPackFile pack;
+    if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) return 1;
+    CString logPath = CString(destDir) + "\\" + SetupFile::kLog;
+    CreateDirectoryA(destDir, nullptr);
+    CopyFileA(CString(setupDir) + "\\" + SetupFile::kLog, logPath, FALSE);
+    const char* const kSteps[] = {"read_entry", "log", "attributes", "inflate", "delete_archive"};
+    double spent[5] = {};
+    int files = 0;
+    char name[MAX_PATH];
+    CUninstallLog log(logPath);
+    for (;;) {
+        CStopwatch watch;
+        double last = 0;
+        auto lap = [&](int step) {
+            const double now = watch.Seconds();
+            spent[step] += now - last;
+            last = now;
+        };
+        const bool more = pack.ReadNextEntry(destDir, name);
+        lap(0);
+        if (!more) break;
+        CString target = CString(destDir) + "\\" + name;
+        CString archive = target + ".zip";
+        files = LogCreatedPath(log, files, target);
+        lap(1);
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        lap(2);
+        UnzipSingleFile(archive, target);
+        lap(3);
+        DeleteFileA(archive);
+        lap(4);
+    }
+    std::printf("steps files=%d", files);
+    for (int i = 0; i < 5; ++i) std::printf(" %s_ms=%.4f", kSteps[i], files ? spent[i] * 1000 / files : 0.0);
+    std::printf("\n");
+    return 0;
 }
 
 int Stage(LPCSTR setupDir, LPCSTR stageDir)
@@ -227,10 +269,11 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "stage") == 0) return Stage(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "steps") == 0) return Steps(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "plain") == 0) return Plain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "log") == 0) return Log(std::atoi(argv[2]), argv[3], false);
     if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
         return Log(std::atoi(argv[2]), argv[3], true);
-    std::fprintf(stderr, "usage: install_bench install|stage|plain|log|platform-log ARG ARG\n");
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|log|platform-log ARG ARG\n");
     return 2;
 }
