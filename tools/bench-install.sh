@@ -6,9 +6,12 @@
 # and native bsdtar. Prints the figures and the ratios.
 #
 #   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
+#
+# BENCH_REPEATS (default 3): how often each install and floor runs; the fastest run counts.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd)
+repeats=${BENCH_REPEATS:-3}
 
 "$root/tools/setup.sh" >/dev/null
 if ! command -v bsdtar >/dev/null; then
@@ -31,7 +34,10 @@ results="$work/results.txt"
 : >"$results"
 # run_bench TAG COMMAND ARGS...: one line of figures, tagged, into the results.
 run_bench() { local tag=$1; shift; wine "$bench" "$@" | tr -d '\r' | sed "s/\$/ tag=$tag/" | tee -a "$results"; }
-field() { grep "^$1 " "$results" | grep " tag=$2\$" | sed -n "s/.* $3=\([^ ]*\).*/\1/p"; }
+# field COMMAND TAG NAME: the smallest value of NAME over that command's runs; fieldmax the largest.
+values() { grep "^$1 " "$results" | grep " tag=$2\$" | sed -n "s/.* $3=\([^ ]*\).*/\1/p" | sort -g; }
+field() { values "$@" | head -n 1; }
+fieldmax() { values "$@" | tail -n 1; }
 
 echo "== load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 rm -rf "$work/trees" "$work/setup-"* "$work/dest" "$work/stage" "$work/tree.zip"
@@ -45,28 +51,30 @@ for tag in 1000 5000 20000 large; do
 done
 rm -rf "$work/trees"
 
+# Other work on the machine comes and goes; each measurement is repeated, install and floors in
+# turn, and the fastest of each is taken.
 for tag in 1000 5000 20000 large; do
   setup="$work/setup-$tag"
   echo "== package $tag: $(du -sh "$setup/data.pak" | cut -f1)"
-  sync
-  # The installer's file phase and log.
-  run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
-  rm -rf "$work/dest"; sync
-  # Where the time goes: the same steps, each timed on its own.
-  run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
-  rm -rf "$work/dest"; sync
-  # The floors: the same entry archives, staged first (the reader alone, timed on its own).
+  # The floors run on the same entry archives, staged first (the reader alone, timed on its own),
+  # and, for bsdtar, gathered with their compressed bytes unchanged into one zip.
   run_bench $tag stage "$(winpath "$setup")" "$(winpath "$work/stage")"
-  sync
-  run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
-  rm -rf "$work/dest"
   python3 "$root/tools/bench/make-trees.py" repack "$work/stage" "$work/tree.zip"
-  rm -rf "$work/stage"; mkdir -p "$work/dest"; sync
-  start=$(date +%s.%N)
-  bsdtar -xf "$work/tree.zip" -C "$work/dest"
-  echo "bsdtar seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.3f", b - a }') tag=$tag" |
-    tee -a "$results"
-  rm -rf "$work/dest" "$work/tree.zip"
+  for _ in $(seq "$repeats"); do
+    rm -rf "$work/dest"; sync
+    run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
+    rm -rf "$work/dest"; sync
+    run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
+    rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
+    start=$(date +%s.%N)
+    bsdtar -xf "$work/tree.zip" -C "$work/dest"
+    echo "bsdtar seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.3f", b - a }') tag=$tag" |
+      tee -a "$results"
+  done
+  rm -rf "$work/dest" "$work/stage" "$work/tree.zip"; sync
+  # Where the time goes: the file phase's steps, each timed on its own.
+  run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
+  rm -rf "$work/dest"
 done
 
 echo "== the log alone, 20,000 entries; the platform's profile function at 1,000 for comparison"
@@ -76,14 +84,14 @@ rm -f "$work/log.ini"
 rm -rf "$work"/setup-*
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-echo "== summary"
+echo "== summary (fastest of $repeats runs each)"
 for tag in 1000 5000 20000; do
   echo "per-file cost at $tag files: $(field install $tag ms_per_file) ms (plain loop $(field plain $tag ms_per_file) ms)"
 done
-echo "large package: $(field install large seconds) s, $(field install large mb_per_s) MB/s (plain loop $(field plain large mb_per_s) MB/s, bsdtar $(field bsdtar large seconds) s)"
-echo "peak memory of the installs (working set / private MiB):"
+echo "large package: $(field install large seconds) s, $(fieldmax install large mb_per_s) MB/s (plain loop $(fieldmax plain large mb_per_s) MB/s, bsdtar $(field bsdtar large seconds) s)"
+echo "peak memory of the installs, largest of the runs (working set / private MiB):"
 for tag in 1000 5000 20000 large; do
-  echo "  $tag: $(field install $tag peak_working_set_mib) / $(field install $tag peak_private_mib)"
+  echo "  $tag: $(fieldmax install $tag peak_working_set_mib) / $(fieldmax install $tag peak_private_mib)"
 done
 echo "ratios (targets in brackets):"
 echo "  per-file cost 20000 / 1000:          $(ratio "$(field install 20000 ms_per_file)" "$(field install 1000 ms_per_file)")  [<= 1.5]"
