@@ -1,6 +1,11 @@
 #include "setup_files.h"
 
+#include <cstring>
+#include <memory>
+#include <mutex>
+
 #include "module_dir.h"
+#include "uninstall_log.h"
 
 namespace {
 
@@ -52,12 +57,28 @@ int ReadScriptItem(const ScriptInt& key, int item)
 
 void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
 {
-    WritePrivateProfileStringA(UninstallLog::kSection, key, value, logPath);
+    // One writer for the log being written, so that a write costs the same however long the log
+    // is. It checks the file before every write, so a log that was replaced since (a new template
+    // copy, another path to the same file) is read again rather than written from stale knowledge.
+    static std::mutex lock;
+    static std::unique_ptr<CUninstallLog> writer;
+    std::lock_guard<std::mutex> hold(lock);
+    if (!writer || std::strcmp(writer->GetPath(), logPath) != 0)
+        writer = std::make_unique<CUninstallLog>(logPath);
+    writer->WriteString(key, value);
+    // Not left open: the caller may delete or replace the log once this returns.
+    writer->Close();
 }
 
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path)
 {
     WriteLogString(logPath, ItemKey(UninstallLog::kFileKey, index), path);
+    return index + 1;
+}
+
+int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path)
+{
+    log.WriteString(ItemKey(UninstallLog::kFileKey, index), path);
     return index + 1;
 }
 

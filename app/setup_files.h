@@ -54,9 +54,13 @@ CString ReadScriptItem(const ScriptString& key, int item);
 int ReadScriptItem(const ScriptInt& key, int item);
 
 // Writes `key` = `value` into section "files" of the log at `logPath` (creating the file, the
-// section or the key as needed). A failed write is ignored by every caller.
+// section or the key as needed), as WritePrivateProfileStringA would, at a cost that does not grow
+// with the log (see CUninstallLog). A failed write is ignored by every caller.
 void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value);
 // Logs one created file or folder as "file<index>" and returns the next index.
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path);
+// The same through a writer that keeps the log open between entries (a whole phase's worth).
+class CUninstallLog;
+int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path);
 // Writes "filenum".
 void WriteLogFileCount(LPCSTR logPath, int count);

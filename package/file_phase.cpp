@@ -1,6 +1,7 @@
 #include "file_phase.h"
 
 #include "setup_files.h"
+#include "uninstall_log.h"
 #include "unzip_single.h"
 
 namespace {
@@ -16,6 +17,9 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
                                     InstallProgress& progress)
 {
     FilePhaseResult result;
+    // Open for the whole phase and closed when it returns, so that the later writers (the
+    // shortcut phase, "filenum") find the file as this one left it.
+    CUninstallLog log(logPath);
     char name[MAX_PATH];
     bool more = pack.ReadNextEntry(destDir, name);
     while (more) {
@@ -26,7 +30,7 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
         CString target = destDir + "\\" + name;
         CString archive = target + ".zip";
         progress.ShowFile(target);
-        result.nextIndex = LogCreatedPath(logPath, result.nextIndex, target);
+        result.nextIndex = LogCreatedPath(log, result.nextIndex, target);
         // An existing read-only, hidden or system file of that name is replaced.
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
         if (!UnzipSingleFile(archive, target)) NoteFailure(result, target);

@@ -15,6 +15,7 @@ bool CPackFile::Open(LPCSTR path)
     Close();
     m_status = PackReadStatus::End;
     m_szLastName[0] = '\0';
+    m_nKnownFolderLength = 0;
     m_pStream = std::fopen(path, "rb");
     return m_pStream != nullptr;
 }
@@ -84,7 +85,17 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
 
     CreateDirectoriesOf(szArchivePath);
     std::FILE* archive = std::fopen(szArchivePath, "wb");
+    if (archive == nullptr && m_nKnownFolderLength > 0) {
+        // A folder known from an earlier entry may have gone since: make every level again.
+        m_nKnownFolderLength = 0;
+        CreateDirectoriesOf(szArchivePath);
+        archive = std::fopen(szArchivePath, "wb");
+    }
     if (archive == nullptr) return Fail();
+    // The archive's folder exists now: the next entry need not ask for it, nor for its parents.
+    const std::size_t folderLength = std::strrchr(szArchivePath, '\\') - szArchivePath + 1;
+    std::memcpy(m_szKnownFolder, szArchivePath, folderLength);
+    m_nKnownFolderLength = folderLength;
     const bool copied = CopyEntryData(archive, GetEntrySize(header));
     if (!CloseWrittenFile(archive) || !copied) return Fail();
 
@@ -96,8 +107,13 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
 void CPackFile::CreateDirectoriesOf(LPCSTR archivePath)
 {
     // Byte by byte, shortest prefix first: a parent must exist before its child can be made.
+    // Levels that the previous entry's archive was created in exist already; entries of one
+    // folder follow each other, so most entries ask for no folder at all.
+    std::size_t known = 0;
+    for (std::size_t i = 0; i < m_nKnownFolderLength && archivePath[i] == m_szKnownFolder[i]; ++i)
+        if (archivePath[i] == '\\') known = i + 1;
     char szPrefix[MAX_PATH];
-    for (std::size_t i = 0; archivePath[i] != '\0'; ++i) {
+    for (std::size_t i = known; archivePath[i] != '\0'; ++i) {
         if (archivePath[i] != '\\') continue;
         std::memcpy(szPrefix, archivePath, i + 1);
         szPrefix[i + 1] = '\0';

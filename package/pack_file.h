@@ -57,6 +57,9 @@ private:
     std::FILE* m_pStream = nullptr;
     PackReadStatus m_status = PackReadStatus::End;
     char m_szLastName[kPackNameField] = "";
+    // The folder, with its backslash, of the last entry archive created: its levels exist.
+    char m_szKnownFolder[MAX_PATH] = "";
+    std::size_t m_nKnownFolderLength = 0;
     // Every entry streams through this one buffer, so an entry of any size costs no allocation.
     char m_szCopyBuffer[kCopyChunk];
 };

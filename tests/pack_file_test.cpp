@@ -143,6 +143,32 @@ TEST_F(PackFileTest, DirectoriesAreAskedForShortestPrefixFirst)
     EXPECT_TRUE(FileExists(archive));
 }
 
+TEST_F(PackFileTest, FoldersOfThePreviousEntryAreNotAskedForAgainUnlessTheyHaveGone)
+{
+    const std::string zip = MakeZip({{"x.txt", "x"}});
+    WriteWholeFile(m_packagePath, PackEntry("a\\b\\1.txt", zip) + PackEntry("a\\b\\2.txt", zip) +
+                                      PackEntry("a\\c\\3.txt", zip) + PackEntry("a\\c\\4.txt", zip));
+    RecordingPackFile pack;
+    ASSERT_TRUE(pack.Open(m_packagePath.c_str()));
+    char name[MAX_PATH];
+    ASSERT_TRUE(pack.ReadNextEntry(m_dest.c_str(), name));
+    pack.m_requested.clear();
+    ASSERT_TRUE(pack.ReadNextEntry(m_dest.c_str(), name));  // the same folder
+    EXPECT_TRUE(pack.m_requested.empty());
+    ASSERT_TRUE(pack.ReadNextEntry(m_dest.c_str(), name));  // a sibling: only the new level
+    EXPECT_EQ(pack.m_requested, std::vector<std::string>{m_dest + "\\a\\c\\"});
+
+    // The folder removed behind the reader's back is made again, from the drive root on.
+    RemoveTree(m_dest + "\\a");
+    pack.m_requested.clear();
+    ASSERT_TRUE(pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_STREQ(name, "a\\c\\4.txt");
+    EXPECT_TRUE(FileExists(m_dest + "\\a\\c\\4.txt.zip"));
+    ASSERT_FALSE(pack.m_requested.empty());
+    EXPECT_EQ(pack.m_requested.front().size(), 3u);
+    EXPECT_EQ(pack.m_requested.back(), m_dest + "\\a\\c\\");
+}
+
 TEST_F(PackFileTest, PackageCutShortInsideAnEntryIsAFailureThatKeepsTheBytesPresent)
 {
     const std::string data = SampleBytes(100000);

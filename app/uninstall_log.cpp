@@ -1,0 +1,343 @@
+#include "uninstall_log.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "setup_files.h"
+
+namespace {
+
+constexpr DWORD kScanChunk = 0x10000;  // also the longest line that is looked at
+
+// The profile functions' white space: ASCII controls 9 to 13, ^Z and the space.
+bool IsProfileSpace(wchar_t c)
+{
+    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == 0x20;
+}
+
+void Trim(const wchar_t*& begin, const wchar_t*& end)
+{
+    while (begin < end && IsProfileSpace(*begin)) ++begin;
+    while (end > begin && IsProfileSpace(end[-1])) --end;
+}
+
+// Section and key names match without regard to case, by Unicode simple case mapping.
+std::wstring Lower(const wchar_t* begin, const wchar_t* end)
+{
+    std::wstring text(begin, end);
+    if (!text.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
+                     text.data(), static_cast<int>(text.size()));
+    return text;
+}
+
+// The number n of a name "file<n>" written as "%d" would write it (no sign, no leading zero);
+// -1 for any other name.
+long long FileKeyNumber(const std::wstring& lowerName)
+{
+    static const wchar_t kPrefix[] = L"file";
+    const std::size_t prefix = std::size(kPrefix) - 1;
+    if (lowerName.size() <= prefix || lowerName.size() > prefix + 10) return -1;
+    if (lowerName.compare(0, prefix, kPrefix) != 0) return -1;
+    if (lowerName[prefix] == L'0' && lowerName.size() > prefix + 1) return -1;
+    long long n = 0;
+    for (std::size_t i = prefix; i < lowerName.size(); ++i) {
+        if (lowerName[i] < L'0' || lowerName[i] > L'9') return -1;
+        n = n * 10 + (lowerName[i] - L'0');
+    }
+    return n;
+}
+
+std::wstring LowerAscii(LPCSTR key)
+{
+    std::wstring name;
+    for (; *key; ++key) name += static_cast<wchar_t>(*key >= 'A' && *key <= 'Z' ? *key + 32 : *key);
+    return name;
+}
+
+// A key that one "key=value" line holds as it is: printable ASCII, no white space, no "=", and
+// nothing that would make the line a section header or a comment.
+bool IsPlainKey(LPCSTR key)
+{
+    if (*key == '\0' || *key == '[' || *key == ';') return false;
+    for (; *key; ++key)
+        if (*key <= 0x20 || *key >= 0x7f || *key == '=') return false;
+    return true;
+}
+
+// A value that stays on its line and that the platform would write back byte for byte (every
+// byte a character of the ANSI code page).
+bool IsPlainValue(LPCSTR value)
+{
+    if (std::strpbrk(value, "\r\n") != nullptr) return false;
+    const int length = static_cast<int>(std::strlen(value));
+    return length == 0 ||
+           MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, value, length, nullptr, 0) > 0;
+}
+
+ULONGLONG Join(DWORD high, DWORD low)
+{
+    return (static_cast<ULONGLONG>(high) << 32) | low;
+}
+
+ULONGLONG FileTimeValue(const FILETIME& time)
+{
+    return Join(time.dwHighDateTime, time.dwLowDateTime);
+}
+
+bool ReadAt(HANDLE file, ULONGLONG offset, char* buffer, DWORD size, DWORD& got)
+{
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, buffer, size, &got, nullptr);
+}
+
+}  // namespace
+
+CUninstallLog::CUninstallLog(LPCSTR path) : m_strPath(path) {}
+
+CUninstallLog::~CUninstallLog()
+{
+    Close();
+}
+
+void CUninstallLog::Close()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE) CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+}
+
+bool CUninstallLog::Open()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE) return true;
+    // Shared for writing and deleting as the profile functions open it, so that neither they nor
+    // a CopyFileA of the template are refused while the file is open here.
+    m_hFile = CreateFileA(m_strPath, GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return m_hFile != INVALID_HANDLE_VALUE;
+}
+
+bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
+{
+    if (!IsPlainKey(key) || !IsPlainValue(value)) return WriteThroughPlatform(key, value);
+    if (!Open()) return WriteThroughPlatform(key, value);
+    HANDLE file = m_hFile;
+
+    // Size and write time only: GetFileInformationByHandle would also ask for the volume's serial
+    // number, which costs Wine a round trip to its mount manager, more than the write itself.
+    FileState now;
+    LARGE_INTEGER size;
+    FILETIME written;
+    bool ok = GetFileSizeEx(file, &size) && GetFileTime(file, nullptr, nullptr, &written);
+    if (ok) {
+        now.size = static_cast<ULONGLONG>(size.QuadPart);
+        now.writeTime = FileTimeValue(written);
+        if (!m_bKnown || m_state.size != now.size || m_state.writeTime != now.writeTime)
+            ok = Scan(file, now);
+    }
+    if (!ok || m_bPlatformOnly || HasKey(key)) return WriteThroughPlatform(key, value);
+    return Append(file, now, key, value);
+}
+
+bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
+{
+    m_bKnown = false;
+    return WritePrivateProfileStringA(UninstallLog::kSection, key, value, m_strPath) != FALSE;
+}
+
+bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value)
+{
+    std::string text;
+    if (m_bNeedsLineEnd) text += "\r\n";
+    if (!m_bHasSection) text = text + "[" + UninstallLog::kSection + "]\r\n";
+    text = text + key + "=" + value + "\r\n";
+    const std::size_t inserted = text.size();
+    text += m_strTail;
+
+    m_bKnown = false;  // until the write is known to be whole
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(m_nInsertAt);
+    at.OffsetHigh = static_cast<DWORD>(m_nInsertAt >> 32);
+    DWORD written = 0;
+    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at) ||
+        written != text.size())
+        return false;
+
+    m_nInsertAt += inserted;
+    m_bHasSection = true;
+    m_bNeedsLineEnd = false;
+    AddKey(LowerAscii(key));
+
+    // Wine keeps parsed profiles and parses a file again only when its write time has changed (or
+    // is under about two seconds old). The file system's clock may not have moved since the last
+    // write, so the time is moved on by hand: a cached copy can never pass for this one.
+    FILETIME now;
+    ULONGLONG after = GetFileTime(file, nullptr, nullptr, &now) ? FileTimeValue(now) : 0;
+    if (after <= before.writeTime) {
+        after = before.writeTime + 1;
+        FILETIME moved{static_cast<DWORD>(after), static_cast<DWORD>(after >> 32)};
+        if (!SetFileTime(file, nullptr, nullptr, &moved)) return true;  // written, but unknown
+    }
+
+    m_state.size = m_nInsertAt + m_strTail.size();
+    m_state.writeTime = after;
+    m_bKnown = true;
+    return true;
+}
+
+bool CUninstallLog::Scan(HANDLE file, const FileState& now)
+{
+    const ULONGLONG size = now.size;
+    m_bKnown = false;
+    m_bPlatformOnly = false;
+    m_bHasSection = false;
+    m_nInsertAt = size;
+    m_bNeedsLineEnd = false;
+    m_strTail.clear();
+    m_names.clear();
+    m_fileRanges.clear();
+
+    // Lines end at every CR and LF, as the profile functions split them; empty lines are skipped.
+    std::vector<char> buffer(kScanChunk);
+    ULONGLONG bufferOffset = 0;  // file offset of buffer[0]
+    DWORD filled = 0;
+    bool inFiles = false;
+    bool atEnd = false;
+    char lastByte = '\n';
+    while (!atEnd) {
+        DWORD got = 0;
+        if (!ReadAt(file, bufferOffset + filled, buffer.data() + filled, kScanChunk - filled, got))
+            return false;
+        if (bufferOffset == 0 && filled == 0 && got >= 2) {
+            // A byte-order mark makes the platform read the file as UTF-8 or UTF-16.
+            const auto* b = reinterpret_cast<const unsigned char*>(buffer.data());
+            if ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF) ||
+                (got >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)) {
+                m_bPlatformOnly = true;
+                return true;
+            }
+        }
+        if (got > 0) lastByte = buffer[filled + got - 1];
+        filled += got;
+        atEnd = got == 0 || bufferOffset + filled >= size;
+
+        DWORD lineStart = 0;
+        for (DWORD i = 0; i < filled; ++i) {
+            if (buffer[i] != '\r' && buffer[i] != '\n') continue;
+            const ULONGLONG sectionsEnd = bufferOffset + lineStart;
+            ScanLine(buffer.data() + lineStart, buffer.data() + i, sectionsEnd, inFiles);
+            if (m_nInsertAt != size) break;  // the first "files" section has ended
+            lineStart = i + 1;
+        }
+        if (m_nInsertAt != size) break;
+        if (atEnd) {
+            if (lineStart < filled)
+                ScanLine(buffer.data() + lineStart, buffer.data() + filled, bufferOffset + lineStart,
+                         inFiles);
+            break;
+        }
+        if (lineStart == 0 && filled == kScanChunk) {
+            m_bPlatformOnly = true;  // a line longer than the buffer
+            return true;
+        }
+        std::memmove(buffer.data(), buffer.data() + lineStart, filled - lineStart);
+        bufferOffset += lineStart;
+        filled -= lineStart;
+    }
+
+    if (m_nInsertAt < size) {
+        // The sections behind the first "files" one: rewritten behind every new line.
+        m_strTail.resize(static_cast<std::size_t>(size - m_nInsertAt));
+        DWORD got = 0;
+        if (!ReadAt(file, m_nInsertAt, m_strTail.data(), static_cast<DWORD>(m_strTail.size()), got) ||
+            got != m_strTail.size())
+            return false;
+    } else {
+        m_bNeedsLineEnd = size > 0 && lastByte != '\r' && lastByte != '\n';
+    }
+
+    m_state = now;
+    m_bKnown = true;
+    return true;
+}
+
+// One line (without its line end) that starts at file offset `offset`, read as the profile
+// functions read it. Sets m_nInsertAt when the line is the header that ends the first "files"
+// section.
+void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offset, bool& inFiles)
+{
+    if (begin == end) return;
+    // Lines are parsed as the platform parses them, in UTF-16 after conversion from the ANSI code
+    // page, so that a trail byte of a double-byte character is never taken for "[", "]" or "=".
+    std::wstring line(static_cast<std::size_t>(end - begin), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, begin, static_cast<int>(end - begin),
+                                           line.data(), static_cast<int>(line.size()));
+    const wchar_t* first = line.data();
+    const wchar_t* last = line.data() + (length > 0 ? length : 0);
+    Trim(first, last);
+    if (first == last) return;
+
+    if (*first == L'[') {
+        const wchar_t* close = last;
+        while (close > first && close[-1] != L']') --close;
+        if (close - first >= 2) {
+            const wchar_t* nameBegin = first + 1;
+            const wchar_t* nameEnd = close - 1;
+            Trim(nameBegin, nameEnd);
+            if (!m_bHasSection && Lower(nameBegin, nameEnd) == L"files") {
+                m_bHasSection = true;
+                inFiles = true;
+            } else if (inFiles) {
+                inFiles = false;
+                m_nInsertAt = offset;
+            }
+            return;
+        }
+    }
+    if (!inFiles) return;
+    const wchar_t* nameEnd = first;
+    while (nameEnd < last && *nameEnd != L'=') ++nameEnd;
+    while (nameEnd > first && IsProfileSpace(nameEnd[-1])) --nameEnd;
+    if (nameEnd == first || *first == L';') return;  // no name, or a comment: never a plain key
+    AddKey(Lower(first, nameEnd));
+}
+
+bool CUninstallLog::HasKey(LPCSTR key) const
+{
+    const std::wstring name = LowerAscii(key);
+    const long long n = FileKeyNumber(name);
+    if (n < 0) return m_names.count(name) != 0;
+    auto next = m_fileRanges.upper_bound(n);
+    return next != m_fileRanges.begin() && n < std::prev(next)->second;
+}
+
+void CUninstallLog::AddKey(const std::wstring& lowerName)
+{
+    const long long n = FileKeyNumber(lowerName);
+    if (n < 0) {
+        m_names.insert(lowerName);
+        return;
+    }
+    // Ranges [begin, end) that neither overlap nor touch.
+    auto next = m_fileRanges.upper_bound(n);
+    if (next != m_fileRanges.begin()) {
+        auto range = std::prev(next);
+        if (n < range->second) return;
+        if (n == range->second) {
+            range->second = n + 1;
+            if (next != m_fileRanges.end() && next->first == n + 1) {
+                range->second = next->second;
+                m_fileRanges.erase(next);
+            }
+            return;
+        }
+    }
+    if (next != m_fileRanges.end() && next->first == n + 1) {
+        const long long end = next->second;
+        m_fileRanges.erase(next);
+        m_fileRanges[n] = end;
+    } else {
+        m_fileRanges[n] = n + 1;
+    }
+}

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Installation benchmark (not part of the test run). Builds packages with mkpak from generated
+# product folders (20,000 small files and the same tree cut to 1,000 and 5,000; 16 large files of
+# 1 GiB in all) and installs each with the installer's own file phase and uninstall log under Wine,
+# beside two floors on the same entry archives: a plain inflate loop with the same zlib under Wine,
+# and native bsdtar. Prints the figures and the ratios.
+#
+#   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
+#
+# BENCH_REPEATS (default 3): how often each install and floor runs; the fastest run counts.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd)
+repeats=${BENCH_REPEATS:-3}
+
+"$root/tools/setup.sh" >/dev/null
+if ! command -v bsdtar >/dev/null; then
+  echo "== installing bsdtar (libarchive-tools)"
+  apt-get update -q >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libarchive-tools >/dev/null
+fi
+
+build="$root/build/win"
+bench="$build/tools/bench/install_bench.exe"
+mkpak="$root/build/native/mkpak"
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
+if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot --init >/dev/null 2>&1; wineserver -w; fi
+wineserver -p
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+results="$work/results.txt"
+: >"$results"
+# run_bench TAG COMMAND ARGS...: one line of figures, tagged, into the results.
+run_bench() { local tag=$1; shift; wine "$bench" "$@" | tr -d '\r' | sed "s/\$/ tag=$tag/" | tee -a "$results"; }
+# field COMMAND TAG NAME: the smallest value of NAME over that command's runs; fieldmax the largest.
+values() { grep "^$1 " "$results" | grep " tag=$2\$" | sed -n "s/.* $3=\([^ ]*\).*/\1/p" | sort -g; }
+field() { values "$@" | head -n 1; }
+fieldmax() { values "$@" | tail -n 1; }
+
+echo "== load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+rm -rf "$work/trees" "$work/setup-"* "$work/dest" "$work/stage" "$work/tree.zip"
+echo "== making the product folders"
+python3 "$root/tools/bench/make-trees.py" small "$work/trees" 1000 5000 20000
+python3 "$root/tools/bench/make-trees.py" large "$work/trees"
+
+for tag in 1000 5000 20000 large; do
+  "$mkpak" build -q "$work/trees/tree-$tag" "$work/setup-$tag"
+  printf '[uninstall]\r\nname=Benchmark product\r\n' >"$work/setup-$tag/uninstall.ini"
+done
+rm -rf "$work/trees"
+
+# Other work on the machine comes and goes; each measurement is repeated, install and floors in
+# turn, and the fastest of each is taken.
+for tag in 1000 5000 20000 large; do
+  setup="$work/setup-$tag"
+  echo "== package $tag: $(du -sh "$setup/data.pak" | cut -f1)"
+  # The floors run on the same entry archives, staged first (the reader alone, timed on its own),
+  # and, for bsdtar, gathered with their compressed bytes unchanged into one zip.
+  run_bench $tag stage "$(winpath "$setup")" "$(winpath "$work/stage")"
+  python3 "$root/tools/bench/make-trees.py" repack "$work/stage" "$work/tree.zip"
+  for _ in $(seq "$repeats"); do
+    rm -rf "$work/dest"; sync
+    run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
+    rm -rf "$work/dest"; sync
+    run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
+    rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
+    start=$(date +%s.%N)
+    bsdtar -xf "$work/tree.zip" -C "$work/dest"
+    echo "bsdtar seconds=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.3f", b - a }') tag=$tag" |
+      tee -a "$results"
+  done
+  rm -rf "$work/dest" "$work/stage" "$work/tree.zip"; sync
+  # Where the time goes: the file phase's steps, each timed on its own.
+  run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
+  rm -rf "$work/dest"
+done
+
+echo "== the log alone, 20,000 entries; the platform's profile function at 1,000 for comparison"
+run_bench log log 20000 "$(winpath "$work/log.ini")"
+run_bench log platform-log 1000 "$(winpath "$work/log.ini")"
+rm -f "$work/log.ini"
+rm -rf "$work"/setup-*
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo "== summary (fastest of $repeats runs each)"
+for tag in 1000 5000 20000; do
+  echo "per-file cost at $tag files: $(field install $tag ms_per_file) ms (plain loop $(field plain $tag ms_per_file) ms)"
+done
+echo "large package: $(field install large seconds) s, $(fieldmax install large mb_per_s) MB/s (plain loop $(fieldmax plain large mb_per_s) MB/s, bsdtar $(field bsdtar large seconds) s)"
+echo "peak memory of the installs, largest of the runs (working set / private MiB):"
+for tag in 1000 5000 20000 large; do
+  echo "  $tag: $(fieldmax install $tag peak_working_set_mib) / $(fieldmax install $tag peak_private_mib)"
+done
+echo "ratios (targets in brackets):"
+echo "  per-file cost 20000 / 1000:          $(ratio "$(field install 20000 ms_per_file)" "$(field install 1000 ms_per_file)")  [<= 1.5]"
+echo "  20000 files, install / plain loop:   $(ratio "$(field install 20000 seconds)" "$(field plain 20000 seconds)")  [<= 2]"
+echo "  large package, install / plain loop: $(ratio "$(field install large seconds)" "$(field plain large seconds)")  [<= 1.5]"
+echo "  20000 files, install / (reader alone + plain loop): $(ratio "$(field install 20000 seconds)" "$(awk -v a="$(field stage 20000 seconds)" -v b="$(field plain 20000 seconds)" 'BEGIN { print a + b }')")"
+echo "  20000 files, install / bsdtar:       $(ratio "$(field install 20000 seconds)" "$(field bsdtar 20000 seconds)")"
+echo "  large package, install / bsdtar:     $(ratio "$(field install large seconds)" "$(field bsdtar large seconds)")"
+echo "where the time of one entry goes (ms per file, each step timed on its own):"
+for tag in 1000 20000; do
+  echo "  $tag: $(grep "^steps " "$results" | grep " tag=$tag\$" | sed 's/^steps files=[0-9]* //; s/ tag=.*//')"
+done
+echo "the log alone: $(field log log us_per_write) us per entry over 20,000 entries;" \
+     "WritePrivateProfileStringA: $(field platform-log log us_per_write) us per entry over 1,000"
+echo "== load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

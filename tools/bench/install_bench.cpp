@@ -1,0 +1,279 @@
+// The installation benchmark's Windows side (run under Wine by tools/bench-install.sh). Each
+// command does one thing in a process of its own, so that its peak memory is its own, and prints
+// one line of "name=value" figures.
+//
+//   install SETUP_DIR DEST   the installer's file phase and uninstall log on SETUP_DIR's package
+//   stage SETUP_DIR DIR      writes every entry archive of the package into DIR, and their names
+//                            to DIR\entries.txt (the package reader alone)
+//   plain DIR DEST           the floor: inflates every staged entry archive into DEST, no log
+//   steps SETUP_DIR DEST     the file phase's steps one by one, each timed on its own (the same
+//                            calls in the same order as InstallPackageFiles, with clocks between)
+//   log COUNT LOG            COUNT log entries as the file phase writes them, then "filenum"
+//   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "file_phase.h"
+#include "pack_file.h"
+#include "setup_files.h"
+#include "uninstall_log.h"
+#include "unzip_single.h"
+
+namespace {
+
+class CStopwatch {
+public:
+    CStopwatch() { QueryPerformanceCounter(&m_start); }
+    double Seconds() const
+    {
+        LARGE_INTEGER now, frequency;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(now.QuadPart - m_start.QuadPart) / frequency.QuadPart;
+    }
+
+private:
+    LARGE_INTEGER m_start;
+};
+
+// Nobody watches: never cancelled, nothing shown.
+class CQuietProgress : public InstallProgress {
+public:
+    bool IsCancelled() override { return false; }
+    void ShowFile(LPCSTR) override {}
+    void Step() override {}
+};
+
+// The process's peaks so far. Taken as soon as the measured work ends: the counting that follows
+// reads the whole log through the profile functions, which hold all of it in memory.
+class CPeakMemory {
+public:
+    CPeakMemory()
+    {
+        m_counters.cb = sizeof m_counters;
+        m_bKnown = GetProcessMemoryInfo(GetCurrentProcess(), &m_counters, sizeof m_counters);
+    }
+    void Print() const
+    {
+        if (m_bKnown)
+            std::printf(" peak_working_set_mib=%.1f peak_private_mib=%.1f",
+                        m_counters.PeakWorkingSetSize / 1048576.0,
+                        m_counters.PeakPagefileUsage / 1048576.0);
+    }
+
+private:
+    PROCESS_MEMORY_COUNTERS m_counters{};
+    bool m_bKnown;
+};
+
+ULONGLONG FileSize(LPCSTR path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void PrintRate(LPCSTR command, int files, ULONGLONG bytes, double seconds)
+{
+    std::printf("%s files=%d bytes=%llu seconds=%.3f ms_per_file=%.4f mb_per_s=%.1f", command,
+                files, bytes, seconds, files ? seconds * 1000 / files : 0.0,
+                seconds > 0 ? bytes / 1048576.0 / seconds : 0.0);
+}
+
+int Install(LPCSTR setupDir, LPCSTR destDir)
+{
+    CPackFile pack;
+    if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) {
+        std::fprintf(stderr, "no package in %s\n", setupDir);
+        return 1;
+    }
+    CString log = CString(destDir) + "\\" + SetupFile::kLog;
+    // As the progress dialog prepares the destination.
+    CreateDirectoryA(destDir, nullptr);
+    CopyFileA(CString(setupDir) + "\\" + SetupFile::kLog, log, FALSE);
+
+    CQuietProgress progress;
+    CStopwatch watch;
+    FilePhaseResult result = InstallPackageFiles(pack, destDir, log, progress);
+    WriteLogFileCount(log, result.nextIndex);
+    const double seconds = watch.Seconds();
+    const CPeakMemory memory;
+    pack.Close();
+
+    // The installed bytes, counted after the clock has stopped.
+    ULONGLONG bytes = 0;
+    char key[32], path[MAX_PATH];
+    for (int i = 0; i < result.nextIndex; ++i) {
+        std::snprintf(key, sizeof key, "file%d", i);
+        GetPrivateProfileStringA("files", key, "", path, MAX_PATH, log);
+        bytes += FileSize(path);
+    }
+    PrintRate("install", result.nextIndex, bytes, seconds);
+    std::printf(" failures=%d", result.failures);
+    memory.Print();
+    std::printf("\n");
+    return result.failures == 0 ? 0 : 1;
+}
+
+int Steps(LPCSTR setupDir, LPCSTR destDir)
+{
+    CPackFile pack;
+    if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) return 1;
+    CString logPath = CString(destDir) + "\\" + SetupFile::kLog;
+    CreateDirectoryA(destDir, nullptr);
+    CopyFileA(CString(setupDir) + "\\" + SetupFile::kLog, logPath, FALSE);
+    const char* const kSteps[] = {"read_entry", "log", "attributes", "inflate", "delete_archive"};
+    double spent[5] = {};
+    int files = 0;
+    char name[MAX_PATH];
+    CUninstallLog log(logPath);
+    for (;;) {
+        CStopwatch watch;
+        double last = 0;
+        auto lap = [&](int step) {
+            const double now = watch.Seconds();
+            spent[step] += now - last;
+            last = now;
+        };
+        const bool more = pack.ReadNextEntry(destDir, name);
+        lap(0);
+        if (!more) break;
+        CString target = CString(destDir) + "\\" + name;
+        CString archive = target + ".zip";
+        files = LogCreatedPath(log, files, target);
+        lap(1);
+        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        lap(2);
+        UnzipSingleFile(archive, target);
+        lap(3);
+        DeleteFileA(archive);
+        lap(4);
+    }
+    std::printf("steps files=%d", files);
+    for (int i = 0; i < 5; ++i) std::printf(" %s_ms=%.4f", kSteps[i], files ? spent[i] * 1000 / files : 0.0);
+    std::printf("\n");
+    return 0;
+}
+
+int Stage(LPCSTR setupDir, LPCSTR stageDir)
+{
+    CPackFile pack;
+    if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) return 1;
+    CreateDirectoryA(stageDir, nullptr);
+    std::FILE* list = std::fopen(CString(stageDir) + "\\entries.txt", "w");
+    if (list == nullptr) return 1;
+    char name[MAX_PATH];
+    int files = 0;
+    CStopwatch watch;
+    while (pack.ReadNextEntry(stageDir, name)) {
+        std::fprintf(list, "%s\n", name);
+        ++files;
+    }
+    const double seconds = watch.Seconds();
+    std::fclose(list);
+    PrintRate("stage", files, 0, seconds);
+    std::printf("\n");
+    return pack.GetLastStatus() == PackReadStatus::End ? 0 : 1;
+}
+
+// Creates the folders of `path` (a file's path) that do not exist yet.
+void CreateParentFolders(char* path)
+{
+    for (char* p = std::strchr(path, '\\'); p != nullptr; p = std::strchr(p + 1, '\\')) {
+        *p = '\0';
+        CreateDirectoryA(path, nullptr);
+        *p = '\\';
+    }
+}
+
+int Plain(LPCSTR stageDir, LPCSTR destDir)
+{
+    std::FILE* list = std::fopen(CString(stageDir) + "\\entries.txt", "r");
+    if (list == nullptr) return 1;
+    CreateDirectoryA(destDir, nullptr);
+    char name[MAX_PATH], archive[MAX_PATH], target[MAX_PATH], folder[MAX_PATH] = "";
+    int files = 0, failures = 0;
+    ULONGLONG bytes = 0;
+    double seconds = 0;
+    {
+        CStopwatch watch;
+        while (std::fgets(name, sizeof name, list) != nullptr) {
+            name[std::strcspn(name, "\r\n")] = '\0';
+            std::snprintf(archive, sizeof archive, "%s\\%s.zip", stageDir, name);
+            std::snprintf(target, sizeof target, "%s\\%s", destDir, name);
+            // Folders are made once, when the entries move on to another one.
+            char* slash = std::strrchr(target, '\\');
+            *slash = '\0';
+            if (std::strcmp(folder, target) != 0) {
+                std::strcpy(folder, target);
+                *slash = '\\';
+                CreateParentFolders(target);
+            }
+            *slash = '\\';
+            if (!UnzipSingleFile(archive, target)) ++failures;
+            ++files;
+        }
+        seconds = watch.Seconds();
+    }
+    const CPeakMemory memory;
+    std::fclose(list);
+    list = std::fopen(CString(stageDir) + "\\entries.txt", "r");
+    while (std::fgets(name, sizeof name, list) != nullptr) {
+        name[std::strcspn(name, "\r\n")] = '\0';
+        std::snprintf(target, sizeof target, "%s\\%s", destDir, name);
+        bytes += FileSize(target);
+    }
+    std::fclose(list);
+    PrintRate("plain", files, bytes, seconds);
+    std::printf(" failures=%d", failures);
+    memory.Print();
+    std::printf("\n");
+    return failures == 0 ? 0 : 1;
+}
+
+int Log(int count, LPCSTR logPath, bool platform)
+{
+    DeleteFileA(logPath);
+    const char kValue[] = "C:\\Games\\Quenthary\\data\\levels\\chapter07\\textures\\wall0001.dds";
+    char key[32];
+    CStopwatch watch;
+    int index = 0;
+    if (platform) {
+        for (; index < count; ++index) {
+            std::snprintf(key, sizeof key, "file%d", index);
+            WritePrivateProfileStringA("files", key, kValue, logPath);
+        }
+    } else {
+        {
+            CUninstallLog log(logPath);  // as the file phase writes it
+            while (index < count) index = LogCreatedPath(log, index, kValue);
+        }
+        WriteLogFileCount(logPath, index);
+    }
+    const double seconds = watch.Seconds();
+    const CPeakMemory memory;
+    std::printf("%s writes=%d seconds=%.3f us_per_write=%.1f", platform ? "platform-log" : "log",
+                count, seconds, seconds * 1e6 / count);
+    memory.Print();
+    std::printf("\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "stage") == 0) return Stage(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "steps") == 0) return Steps(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "plain") == 0) return Plain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "log") == 0) return Log(std::atoi(argv[2]), argv[3], false);
+    if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
+        return Log(std::atoi(argv[2]), argv[3], true);
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|log|platform-log ARG ARG\n");
+    return 2;
+}
