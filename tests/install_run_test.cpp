@@ -536,10 +536,11 @@ TEST_F(InstallRun, AMissingPackageIsReportedAndTheDialogEndsWithoutFinishDialog)
         HWND question = WaitForBox(kQuestion);
         ASSERT_NE(question, nullptr);
         PressButton(failed, IDOK);
-        EXPECT_TRUE(WaitUntilGone(failed, kTimeoutMs));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(failed); }, kTimeoutMs));
         // The worker has nothing left but its quit, which waits for the answer.
         Sleep(400);
-        EXPECT_TRUE(IsWindow(progress));
+        EXPECT_TRUE(IsWindowVisible(question));
+        EXPECT_TRUE(IsWindowVisible(progress));
         EXPECT_FALSE(returned);
         PressButton(question, IDYES);
         EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, kTimeoutMs));
