@@ -14,20 +14,18 @@ namespace {
 
 class ShortcutPhase : public ::testing::Test {
 protected:
-    ShellFoldersGuard guard;
     ScratchDir root;
-    std::string programs = root / "Programs";
-    std::string desktop = root / "Desktop";
+    TestShellFolders folders{root.Path()};
+    ShellFoldersGuard& guard = folders.guard;
+    const std::string& programs = folders.programs;
+    const std::string& desktop = folders.desktop;
     std::string dest = root / "Dest";
     std::string log = dest + "\\uninstall.ini";
     std::string script = TestProgramDir() + SetupFile::kScript;
 
     void SetUp() override
     {
-        for (const std::string* dir : {&programs, &desktop, &dest})
-            CreateDirectoryA(dir->c_str(), nullptr);
-        SetShellFolder("Programs", &programs);
-        SetShellFolder("Desktop", &desktop);
+        CreateDirectoryA(dest.c_str(), nullptr);
     }
     void TearDown() override { DeleteFileA(script.c_str()); }
 

@@ -61,3 +61,12 @@ void SetShellFolder(const char* name, const std::string* path)
         RegDeleteValueA(key, name);
     RegCloseKey(key);
 }
+
+TestShellFolders::TestShellFolders(const std::string& root)
+    : programs(root + "\\Programs"), desktop(root + "\\Desktop")
+{
+    CreateDirectoryA(programs.c_str(), nullptr);
+    CreateDirectoryA(desktop.c_str(), nullptr);
+    SetShellFolder("Programs", &programs);
+    SetShellFolder("Desktop", &desktop);
+}

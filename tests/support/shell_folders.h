@@ -32,3 +32,14 @@ private:
 
 // Sets the shell folder `name` to `path`, or removes the value when `path` is null.
 void SetShellFolder(const char* name, const std::string* path);
+
+// "Programs" and "Desktop" pointed at the folders of those names below `root` (made here) for the
+// object's life.
+class TestShellFolders {
+public:
+    explicit TestShellFolders(const std::string& root);
+
+    ShellFoldersGuard guard;
+    const std::string programs;
+    const std::string desktop;
+};
