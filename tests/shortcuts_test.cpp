@@ -2,131 +2,36 @@
 // test's own folders (the originals are put back afterwards) and a setup.ini beside the program.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 #include "link_probe.h"
 #include "setup_files.h"
+#include "shell_folders.h"
 #include "shortcuts.h"
 #include "test_support.h"
 
 namespace {
 
-constexpr char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-// Remembers every value of the Shell Folders key and puts them back (recreating the key when a
-// test removed it, and dropping values that a test added).
-class ShellFoldersGuard {
-public:
-    ShellFoldersGuard()
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return;
-        m_existed = true;
-        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &m_subKeys, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr, nullptr);
-        for (DWORD i = 0;; ++i) {
-            char name[16384];
-            BYTE data[4096];
-            DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-            if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) !=
-                ERROR_SUCCESS)
-                break;
-            m_values[name] = {type, std::vector<BYTE>(data, data + dataSize)};
-        }
-        RegCloseKey(key);
-    }
-    ~ShellFoldersGuard()
-    {
-        if (!m_existed) {
-            RegDeleteKeyA(HKEY_CURRENT_USER, kShellFolders);
-            return;
-        }
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        std::vector<std::string> added;
-        for (DWORD i = 0;; ++i) {
-            char name[16384];
-            DWORD nameSize = sizeof name;
-            if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            if (!m_values.count(name)) added.push_back(name);
-        }
-        for (const std::string& name : added) RegDeleteValueA(key, name.c_str());
-        for (const auto& [name, value] : m_values)
-            RegSetValueExA(key, name.c_str(), 0, value.first, value.second.data(),
-                           static_cast<DWORD>(value.second.size()));
-        RegCloseKey(key);
-    }
-    ShellFoldersGuard(const ShellFoldersGuard&) = delete;
-    ShellFoldersGuard& operator=(const ShellFoldersGuard&) = delete;
-
-    bool Existed() const { return m_existed; }
-    DWORD SubKeys() const { return m_subKeys; }
-
-private:
-    bool m_existed = false;
-    DWORD m_subKeys = 0;
-    std::map<std::string, std::pair<DWORD, std::vector<BYTE>>> m_values;
-};
-
-void SetShellFolder(const char* name, const std::string* path)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (path)
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
-                       static_cast<DWORD>(path->size() + 1));
-    else
-        RegDeleteValueA(key, name);
-    RegCloseKey(key);
-}
-
 class ShortcutPhase : public ::testing::Test {
 protected:
-    ShellFoldersGuard guard;
     ScratchDir root;
-    std::string programs = root / "Programs";
-    std::string desktop = root / "Desktop";
+    TestShellFolders folders{root.Path()};
+    ShellFoldersGuard& guard = folders.guard;
+    const std::string& programs = folders.programs;
+    const std::string& desktop = folders.desktop;
     std::string dest = root / "Dest";
     std::string log = dest + "\\uninstall.ini";
     std::string script = TestProgramDir() + SetupFile::kScript;
 
     void SetUp() override
     {
-        for (const std::string* dir : {&programs, &desktop, &dest})
-            CreateDirectoryA(dir->c_str(), nullptr);
-        SetShellFolder("Programs", &programs);
-        SetShellFolder("Desktop", &desktop);
+        CreateDirectoryA(dest.c_str(), nullptr);
     }
     void TearDown() override { DeleteFileA(script.c_str()); }
 
     void WriteScript(const std::string& text) { WriteWholeFile(script, text); }
 
-    std::string Logged(int index)
-    {
-        char key[32], value[MAX_PATH] = "";
-        wsprintfA(key, "file%d", index);
-        GetPrivateProfileStringA("files", key, "<none>", value, MAX_PATH, log.c_str());
-        return value;
-    }
-    // The entries from `first` on, up to the first missing one.
-    std::vector<std::string> LoggedFrom(int first)
-    {
-        std::vector<std::string> entries;
-        for (int i = first;; ++i) {
-            std::string value = Logged(i);
-            if (value == "<none>") return entries;
-            entries.push_back(value);
-        }
-    }
+    std::vector<std::string> LoggedFrom(int first) { return LoggedPaths(log, first); }
 };
 
 using Paths = std::vector<std::string>;

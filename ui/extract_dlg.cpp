@@ -8,6 +8,20 @@
 #include "resource.h"
 #include "setup_files.h"
 
+namespace {
+
+// Sent by the worker: wParam a WorkerRequest, lParam its argument. The result is kDone when the
+// dialog's thread carried the request out, 0 when it refused it because the question is open.
+constexpr UINT WM_WORKER_REQUEST = WM_APP + 1;
+constexpr LRESULT kDone = 1;
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CExtractDlg, CDialog)
+    { WM_WORKER_REQUEST, 0, 0,
+      [](CCmdTarget* p) -> LRESULT { return static_cast<ThisClass*>(p)->OnWorkerRequest(); } },
+END_MESSAGE_MAP()
+
 CExtractDlg::CExtractDlg(CWnd* pParent)
     : CDialog(IDD_EXTRACT, pParent), m_hGoOn(CreateEventA(nullptr, TRUE, TRUE, nullptr))
 {
@@ -15,9 +29,10 @@ CExtractDlg::CExtractDlg(CWnd* pParent)
 
 CExtractDlg::~CExtractDlg()
 {
-    // The worker's thread object is kept (not auto-deleted) until the modal run is over, so that
-    // a Cancel in the worker's last moment never touches a freed object.
-    delete m_pWorkerThread;
+    if (m_pWorkerThread != nullptr) {
+        WaitForSingleObject(m_pWorkerThread->m_hThread, INFINITE);
+        delete m_pWorkerThread;
+    }
     CloseHandle(m_hGoOn);
 }
 
@@ -38,7 +53,7 @@ BOOL CExtractDlg::OnInitDialog()
     SetAppIcon(*this);
 
     // Only the last component is created; the results are not checked (an existing folder is
-    // fine, and a failure shows entry by entry).
+    // fine, and a failure shows entry by entry). The copy keeps the template's attributes.
     CreateDirectoryA(m_strDestDir, nullptr);
     CopyFileA(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, FALSE);
 
@@ -49,59 +64,97 @@ BOOL CExtractDlg::OnInitDialog()
     m_progress.SendMessage(PBM_SETSTEP, 1, 0);
 
     m_bCancel = false;
-    // Started suspended so that the thread object can be kept before the worker may end.
-    m_pWorkerThread = AfxBeginThread(InstallWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    if (m_pWorkerThread == nullptr) {
-        // Nothing would ever end the modal run.
-        EndDialog(IDABORT);
-        return TRUE;
-    }
-    m_pWorkerThread->m_bAutoDelete = FALSE;
-    m_pWorkerThread->ResumeThread();
+    m_pWorkerThread = BeginWorker();
+    // Without a worker nothing would ever post the quit message, and Cancel never closes.
+    if (m_pWorkerThread == nullptr) EndDialog(IDABORT);
     return TRUE;
+}
+
+CWinThread* CExtractDlg::BeginWorker()
+{
+    // Started suspended so that automatic deletion is off before the worker can end.
+    CWinThread* pThread = AfxBeginThread(InstallWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (pThread != nullptr) {
+        pThread->m_bAutoDelete = FALSE;
+        pThread->ResumeThread();
+    }
+    return pThread;
 }
 
 void CExtractDlg::OnCancel()
 {
-    // The worker pauses at its next safe point rather than being suspended wherever it is: a
-    // thread stopped at an arbitrary point could hold a lock (the heap's) that the question needs.
+    // A Cancel posted while the question is open comes through the question's own loop: it asks
+    // nothing more. Once the worker has asked to end, there is nothing left to cancel.
+    if (m_bAsking || m_bEnded) return;
+
+    // The worker is not suspended wherever it happens to be (it could hold a lock, the heap's,
+    // that the question needs): it pauses at its next request to this thread, which is refused
+    // while m_bAsking is set, and waits for the event.
+    m_bAsking = true;
     ResetEvent(m_hGoOn);
     int answer = MessageBox("Cancel setup?", "setup", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDYES) m_bCancel = true;
+    m_bAsking = false;
     SetEvent(m_hGoOn);
 }
 
-void CExtractDlg::WaitWhileAsking() const
+void CExtractDlg::Request(WorkerRequest request, LPARAM arg)
 {
-    WaitForSingleObject(m_hGoOn, INFINITE);
+    // The question's message loop still delivers sent messages to this dialog, so waiting for
+    // the event before sending would not be enough: the question could open between the two.
+    // The dialog's thread itself decides, and refuses while the question is open.
+    while (SendMessage(WM_WORKER_REQUEST, request, arg) != kDone) {
+        if (!::IsWindow(m_hWnd)) return;
+        WaitForSingleObject(m_hGoOn, INFINITE);
+    }
+}
+
+LRESULT CExtractDlg::OnWorkerRequest()
+{
+    if (m_bAsking) return 0;
+    switch (static_cast<WorkerRequest>(m_msgCur.wParam)) {
+    case kReady:
+        break;
+    case kShowFile:
+        SetDlgItemText(IDC_DEST_FILE, reinterpret_cast<LPCSTR>(m_msgCur.lParam));
+        break;
+    case kStep:
+        m_progress.SendMessage(PBM_STEPIT, 0, 0);
+        break;
+    case kHide:
+        ShowWindow(SW_HIDE);
+        break;
+    case kEnd:
+        m_bEnded = true;
+        PostMessage(WM_QUIT, 0, 0);
+        break;
+    }
+    return kDone;
 }
 
 void CExtractDlg::ShowFile(LPCSTR path)
 {
-    WaitWhileAsking();
-    SetDlgItemText(IDC_DEST_FILE, path);
+    Request(kShowFile, reinterpret_cast<LPARAM>(path));
 }
 
 void CExtractDlg::Step()
 {
-    WaitWhileAsking();
-    m_progress.SendMessage(PBM_STEPIT, 0, 0);
+    Request(kStep);
 }
 
 int CExtractDlg::ShowMessage(LPCSTR text, LPCSTR caption, UINT type)
 {
-    WaitWhileAsking();
+    // The box is the worker's own window (owned by the dialog); it waits only for an open question.
+    Request(kReady);
     return MessageBox(text, caption, type);
 }
 
 void CExtractDlg::Hide()
 {
-    WaitWhileAsking();
-    ShowWindow(SW_HIDE);
+    Request(kHide);
 }
 
 void CExtractDlg::End()
 {
-    WaitWhileAsking();
-    PostMessage(WM_QUIT, 0, 0);
+    Request(kEnd);
 }

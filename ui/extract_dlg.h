@@ -11,20 +11,24 @@
 class CExtractDlg : public CDialog {
 public:
     explicit CExtractDlg(CWnd* pParent = nullptr);
+    // Waits for the worker's thread to end (it has posted its quit message by then and only has
+    // to return), then deletes its thread object.
     ~CExtractDlg() override;
 
     // Stores the destination (exactly as given) and runs the dialog until the worker ends it.
     void RunExtraction(LPCSTR destDir);
 
-    // What the worker does with the dialog, from the worker's thread. Each waits first while the
-    // Cancel question is open, so that the worker makes no visible progress until it is answered.
+    // What the worker does with the dialog, from the worker's thread. None of them makes visible
+    // progress while the Cancel question is open: each waits until the question is answered.
     bool IsCancelled() const { return m_bCancel.load(); }
-    void ShowFile(LPCSTR path);
-    void Step();
-    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);
+    void ShowFile(LPCSTR path);  // the file label
+    void Step();                 // the bar
+    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);  // a message box owned by the dialog
     void Hide();
-    void End();  // the worker's last act: posts WM_QUIT to the dialog's window
+    void End();  // the worker's last act: WM_QUIT for the dialog's modal loop
 
+    // Kept (not deleted when the worker returns) until the dialog object goes, so that a Cancel
+    // in the worker's last moment never meets a freed object.
     CWinThread* m_pWorkerThread = nullptr;
     std::atomic<bool> m_bCancel{false};  // one writer (the dialog's thread), one reader (the worker)
     CString m_strDestDir;                // written before the worker starts, then only read
@@ -33,14 +37,28 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Enter reaches the dialog as IDOK whenever the focus is not on a push button; ending the
+    // modal run then would destroy the dialog under the running worker. So IDOK does nothing.
+    void OnOK() override {}
     void OnCancel() override;
 
-private:
-    // The worker's safe point: returns at once unless the Cancel question is open.
-    void WaitWhileAsking() const;
+    // Starts InstallWorker on its own thread, the thread object kept; null when it cannot start.
+    virtual CWinThread* BeginWorker();
 
+private:
+    enum WorkerRequest : WPARAM { kReady, kShowFile, kStep, kHide, kEnd };
+
+    // Has the dialog's thread carry out `request` (with `arg`), waiting while the question is open.
+    void Request(WorkerRequest request, LPARAM arg = 0);
+    LRESULT OnWorkerRequest();
+
+    // The dialog's thread only: the Cancel question is on the screen; the worker has asked to end.
+    bool m_bAsking = false;
+    bool m_bEnded = false;
     // Manual-reset event, signalled except while the Cancel question is open.
     HANDLE m_hGoOn;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 static_assert(sizeof(std::atomic<bool>) == 1 && std::atomic<bool>::is_always_lock_free,

@@ -83,6 +83,19 @@ void RemoveTree(const std::string& path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::vector<std::string> LoggedPaths(const std::string& log, int first)
+{
+    std::vector<std::string> paths;
+    for (int i = first;; ++i) {
+        char key[32], value[MAX_PATH] = "";
+        snprintf(key, sizeof key, "file%d", i);
+        static const char kNone[] = "<none>";
+        GetPrivateProfileStringA("files", key, kNone, value, MAX_PATH, log.c_str());
+        if (lstrcmpA(value, kNone) == 0) return paths;
+        paths.push_back(value);
+    }
+}
+
 std::string MarkerProgram()
 {
     return TestProgramDir() + "..\\fixtures\\marker.exe";

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The folder of the running test program, with its trailing backslash: the tests' setup directory.
 std::string TestProgramDir();
@@ -32,6 +33,10 @@ std::string ReadWholeFile(const std::string& path, bool* ok = nullptr);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void RemoveTree(const std::string& path);
+
+// The "file%d" values of section "files" of the uninstall log at `log`, from `first` on up to the
+// first missing one.
+std::vector<std::string> LoggedPaths(const std::string& log, int first = 0);
 
 // The stand-in program that the tests install and start (see fixtures/marker.cpp).
 std::string MarkerProgram();

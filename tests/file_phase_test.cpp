@@ -1,0 +1,101 @@
+// The file phase without a window: where exactly the cancel flag is read, and which endings count
+// as entries not installed in full.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "file_phase.h"
+#include "package_fixtures.h"
+#include "test_support.h"
+
+namespace {
+
+// Confirms a cancel while the entry numbered `cancelAt` is being installed, and records the rest.
+class ScriptedProgress : public InstallProgress {
+public:
+    explicit ScriptedProgress(int cancelAt = -1) : m_nCancelAt(cancelAt) {}
+    bool IsCancelled() override { return m_bCancelled; }
+    void ShowFile(LPCSTR path) override
+    {
+        if (static_cast<int>(m_shown.size()) == m_nCancelAt) m_bCancelled = true;
+        m_shown.push_back(path);
+    }
+    void Step() override { ++m_nSteps; }
+
+    std::vector<std::string> m_shown;
+    int m_nSteps = 0;
+
+private:
+    int m_nCancelAt;
+    bool m_bCancelled = false;
+};
+
+class FilePhase : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::string dest = dir / "dest";
+    std::string log = dest + "\\uninstall.ini";
+    std::string package = dir / "data.pak";
+
+    FilePhaseResult Run(const std::string& bytes, InstallProgress& progress)
+    {
+        WriteWholeFile(package, bytes);
+        CPackFile pack;
+        EXPECT_TRUE(pack.Open(package.c_str()));
+        return InstallPackageFiles(pack, dest.c_str(), log.c_str(), progress);
+    }
+    std::string Target(const char* name) const { return dest + "\\" + name; }
+};
+
+std::string Entries(const std::vector<std::string>& names)
+{
+    std::string bytes;
+    for (const std::string& name : names) bytes += PackEntry(name, MakeZip({{"m", name + " data"}}));
+    return bytes;
+}
+
+// A cancel confirmed while the second of five entries is installed: the second completes, the
+// third is read ahead (its archive stays) and the phase ends before installing it.
+TEST_F(FilePhase, ACancelDuringTheSecondEntryEndsBeforeTheThird)
+{
+    ScriptedProgress progress(1);
+    FilePhaseResult result = Run(Entries({"a", "sub\\b", "c", "d", "e"}), progress);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.nextIndex, 2);
+    EXPECT_EQ(result.failures, 0);
+    EXPECT_EQ(progress.m_shown, (std::vector<std::string>{Target("a"), Target("sub\\b")}));
+    EXPECT_EQ(progress.m_nSteps, 2);
+    EXPECT_EQ(LoggedPaths(log), progress.m_shown);
+    EXPECT_EQ(ReadWholeFile(Target("sub\\b")), "sub\\b data");
+    EXPECT_TRUE(FileExists(Target("c") + ".zip"));
+    EXPECT_FALSE(FileExists(Target("c")));
+    EXPECT_FALSE(FileExists(Target("d") + ".zip"));
+}
+
+// A clean end, also of a package without entries or with a remainder shorter than a header, is no
+// failure; a refused name and an entry cut short are, once each, named by their target.
+TEST_F(FilePhase, OnlyEntriesNotInstalledInFullCountAsFailures)
+{
+    for (const std::string& bytes : {std::string(), Entries({"a"}) + "short"}) {
+        ScriptedProgress progress;
+        FilePhaseResult result = Run(bytes, progress);
+        EXPECT_EQ(result.failures, 0);
+        EXPECT_FALSE(result.cancelled);
+    }
+
+    ScriptedProgress refused;
+    FilePhaseResult result = Run(Entries({"a", "..\\escape", "b"}), refused);
+    EXPECT_EQ(result.failures, 1);
+    EXPECT_EQ(std::string(result.firstFailure), Target("..\\escape"));
+    EXPECT_EQ(refused.m_nSteps, 1);
+
+    ScriptedProgress cut;
+    std::string last = PackEntry("z", MakeZip({{"m", SampleBytes(3000)}}));
+    result = Run(Entries({"a"}) + last.substr(0, last.size() - 10), cut);
+    EXPECT_EQ(result.failures, 1);
+    EXPECT_EQ(std::string(result.firstFailure), Target("z"));
+    EXPECT_EQ(result.nextIndex, 1);
+}
+
+}  // namespace
