@@ -22,6 +22,7 @@
 #include "link_probe.h"
 #include "package_fixtures.h"
 #include "resource.h"
+#include "shell_folders.h"
 #include "test_support.h"
 
 namespace {
@@ -57,14 +58,14 @@ std::vector<ProductFile> SmallProduct()
     };
 }
 
-// Enough files that the file phase lasts a few seconds: the uninstall log is rewritten whole for
-// each entry.
+// Enough files that the file phase lasts a few seconds, so that the Cancel question comes while
+// it runs (an entry costs about a millisecond).
 std::vector<ProductFile> LargeProduct()
 {
     std::vector<ProductFile> files;
-    for (int i = 0; i < 600; ++i) {
+    for (int i = 0; i < 2400; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, "data\\part%03d.dat", i);
+        std::snprintf(name, sizeof name, "data\\part%04d.dat", i);
         files.push_back({name, SampleBytes(2000, i + 1)});
     }
     return files;
@@ -226,80 +227,15 @@ private:
 // when it starts with the installer's first window), which would otherwise undo the redirection
 // halfway through an installation. Everything is put back when the object goes.
 // (tests/shortcuts_test.cpp has a guard of its own for the first key.)
-class ShellFoldersRedirect {
-public:
-    ShellFoldersRedirect(const std::string& programs, const std::string& desktop)
-    {
-        for (const char* key : {kShellFolders, kUserShellFolders}) {
-            Redirect(key, "Programs", programs);
-            Redirect(key, "Desktop", desktop);
-        }
-    }
-    ~ShellFoldersRedirect()
-    {
-        for (const Saved& saved : m_saved) {
-            HKEY key = nullptr;
-            if (RegCreateKeyExA(HKEY_CURRENT_USER, saved.key, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                nullptr, &key, nullptr) != ERROR_SUCCESS)
-                continue;
-            if (saved.bHad)
-                RegSetValueExA(key, saved.name, 0, saved.type, saved.data.data(),
-                               static_cast<DWORD>(saved.data.size()));
-            else
-                RegDeleteValueA(key, saved.name);
-            RegCloseKey(key);
-        }
-    }
-    ShellFoldersRedirect(const ShellFoldersRedirect&) = delete;
-    ShellFoldersRedirect& operator=(const ShellFoldersRedirect&) = delete;
-
-private:
-    static constexpr char kShellFolders[] =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    static constexpr char kUserShellFolders[] =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-    struct Saved {
-        const char* key;
-        const char* name;
-        bool bHad;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-
-    void Redirect(const char* keyName, const char* name, const std::string& path)
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS) {
-            ADD_FAILURE() << "cannot open " << keyName;
-            return;
-        }
-        Saved saved{keyName, name, false, REG_SZ, std::vector<BYTE>(4096)};
-        DWORD size = static_cast<DWORD>(saved.data.size());
-        saved.bHad = RegQueryValueExA(key, name, nullptr, &saved.type, saved.data.data(), &size) ==
-                     ERROR_SUCCESS;
-        saved.data.resize(saved.bHad ? size : 0);
-        m_saved.push_back(saved);
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                       static_cast<DWORD>(path.size() + 1));
-        RegCloseKey(key);
-    }
-
-    std::vector<Saved> m_saved;
-};
-
 class Installer : public ::testing::Test {
 protected:
     Installer()
-        : m_programs(m_scratch / "Programs"),
-          m_desktop(m_scratch / "Desktop"),
+        : m_folders(m_scratch.Path()),
+          m_programs(m_folders.programs),
+          m_desktop(m_folders.desktop),
           m_games(m_scratch / "Games"),
-          m_location(m_games + "\\Quenthary"),
-          m_redirect(m_programs, m_desktop)
+          m_location(m_games + "\\Quenthary")
     {
-        CreateDirectoryA(m_programs.c_str(), nullptr);
-        CreateDirectoryA(m_desktop.c_str(), nullptr);
         CreateDirectoryA(m_games.c_str(), nullptr);
     }
 
@@ -425,10 +361,10 @@ protected:
     }
 
     ScratchDir m_scratch;
+    TestShellFolders m_folders;
     std::unique_ptr<ChildProcess> m_setup;
     Tree m_before;
     std::string m_programs, m_desktop, m_games, m_location;
-    ShellFoldersRedirect m_redirect;
     std::vector<ProductFile> m_files;
     const std::string m_template = "[uninstall]\r\n";  // mkpak's default log template
 };

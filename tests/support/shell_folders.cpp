@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-ShellFoldersGuard::ShellFoldersGuard()
+RegistryValuesGuard::RegistryValuesGuard(const char* keyName) : m_keyName(keyName)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, m_keyName, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     m_existed = true;
     RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &m_subKeys, nullptr, nullptr, nullptr,
@@ -22,14 +22,14 @@ ShellFoldersGuard::ShellFoldersGuard()
     RegCloseKey(key);
 }
 
-ShellFoldersGuard::~ShellFoldersGuard()
+RegistryValuesGuard::~RegistryValuesGuard()
 {
     if (!m_existed) {
-        RegDeleteKeyA(HKEY_CURRENT_USER, kShellFolders);
+        RegDeleteKeyA(HKEY_CURRENT_USER, m_keyName);
         return;
     }
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, m_keyName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return;
     std::vector<std::string> added;
@@ -50,16 +50,18 @@ ShellFoldersGuard::~ShellFoldersGuard()
 
 void SetShellFolder(const char* name, const std::string* path)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (path)
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
-                       static_cast<DWORD>(path->size() + 1));
-    else
-        RegDeleteValueA(key, name);
-    RegCloseKey(key);
+    for (const char* keyName : {kUserShellFolders, kShellFolders}) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyName, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (path)
+            RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
+                           static_cast<DWORD>(path->size() + 1));
+        else
+            RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
 }
 
 TestShellFolders::TestShellFolders(const std::string& root)
