@@ -43,6 +43,9 @@ wineserver -p
 # Start Wine's own services and desktop now, with no pipe of ours: started later by a test, they
 # would hold its output open and keep CTest waiting.
 wine cmd /c exit >/dev/null 2>&1 </dev/null
+# Xvfb has no window manager: windows that Wine leaves to one wait for it in vain (two seconds for
+# every window hidden), so Wine manages the test windows itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 echo "== running the tests"
 cd "$build"
 ctest --output-on-failure --timeout 300 "$@"
