@@ -14,11 +14,8 @@ work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd
 repeats=${BENCH_REPEATS:-3}
 
 "$root/tools/setup.sh" >/dev/null
-if ! command -v bsdtar >/dev/null; then
-  echo "== installing bsdtar (libarchive-tools)"
-  apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libarchive-tools >/dev/null
-fi
+# bsdtar for the native floor, python3 for the tree generator.
+"$root/tools/install-missing.sh" libarchive-tools python3
 
 build="$root/build/win"
 bench="$build/tools/bench/install_bench.exe"
