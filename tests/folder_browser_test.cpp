@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "folder_browser.h"
+#include "dialog_driver.h"
 #include "test_support.h"
 
 static_assert(std::is_abstract_v<CFolderBrowser>, "only subclasses of CFolderBrowser can be made");
@@ -50,12 +51,9 @@ void SettleAccessTime(const std::string& folder)
     }
 }
 
-template <class Done>
-bool WaitFor(Done done, DWORD ms = kTimeoutMs)
+bool WaitFor(const std::function<bool()>& done, DWORD ms = kTimeoutMs)
 {
-    for (DWORD start = GetTickCount(); !done(); Sleep(20))
-        if (GetTickCount() - start > ms) return false;
-    return true;
+    return WaitUntil(done, ms);
 }
 
 [[noreturn]] void Abandon(const char* why)

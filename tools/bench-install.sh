@@ -20,11 +20,10 @@ repeats=${BENCH_REPEATS:-3}
 build="$root/build/win"
 bench="$build/tools/bench/install_bench.exe"
 mkpak="$root/build/native/mkpak"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
-if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot --init >/dev/null 2>&1; wineserver -w; fi
-wineserver -p
+. "$root/tools/wine-prefix.sh"
+use_wine_prefix "$build/wineprefix"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+keep_wineserver
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 results="$work/results.txt"

@@ -34,9 +34,8 @@ cp "$win/demo/quenthary.exe" "$demo/product/bin/"
   "$demo/product" "$demo/setup"
 ls "$demo/setup" | sed 's/^/  /'
 
-export WINEPREFIX="$demo/wineprefix" WINEDEBUG=-all WINEARCH=win64
-# No Wine menu entries or file associations on the host for what the installer makes.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+. "$root/tools/wine-prefix.sh"
+use_wine_prefix "$demo/wineprefix"
 
 xvfb_pid=
 cleanup() {
@@ -53,11 +52,6 @@ else
   start_private_display
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== making the demonstration's Wine prefix"
-  wineboot --init >/dev/null 2>&1
-  wineserver -w
-fi
 # Wine's own fonts, Marlett among them (it draws the caption buttons), are not found by this build
 # of Wine in its data folder; the prefix's Fonts folder is searched.
 cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -67,8 +61,7 @@ find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r
   rm "$link" && mkdir "$link"
 done
 
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+keep_wineserver
 
 # A fresh installation each time: remove what the previous one made, as its uninstall log lists it
 # (files, shortcuts, then the folders, deepest first), and the destination folder itself.

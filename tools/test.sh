@@ -5,7 +5,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup.sh"
 
 build="$root/build/win"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
+. "$root/tools/wine-prefix.sh"
+# The prefix is made once and reused.
+use_wine_prefix "$build/wineprefix"
 
 # A private X display for the tests that open windows.
 . "$root/tools/private-display.sh"
@@ -20,13 +22,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# One wineserver for the whole run; the prefix is made once and reused.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "== making the Wine prefix"
-  wineboot --init >/dev/null 2>&1
-  wineserver -w
-fi
-
 # A small drive for the full-disk tests: a 512 KiB tmpfs that Wine sees as S:, named to the tests by
 # SETUP_TEST_SMALL_DRIVE. Mounting needs root; without it the variable stays unset and those tests
 # skip (under CI=true they fail).
@@ -39,10 +34,7 @@ else
   echo "== no small drive (mounting a tmpfs needs root): full-disk tests will skip"
 fi
 
-wineserver -p
-# Start Wine's own services and desktop now, with no pipe of ours: started later by a test, they
-# would hold its output open and keep CTest waiting.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+keep_wineserver
 # Xvfb has no window manager: windows that Wine leaves to one wait for it in vain (two seconds for
 # every window hidden), so Wine manages the test windows itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null

@@ -83,14 +83,10 @@ HWND FindMatch(Search s)
 
 HWND WaitForMatch(const Search& s, DWORD timeoutMs)
 {
-    for (DWORD waited = 0;; waited += 50) {
-        if (HWND found = FindMatch(s)) {
-            Sleep(100);  // let its initialisation finish
-            return found;
-        }
-        if (waited >= timeoutMs) return nullptr;
-        Sleep(50);
-    }
+    HWND found = nullptr;
+    if (!WaitUntil([&] { return (found = FindMatch(s)) != nullptr; }, timeoutMs)) return nullptr;
+    Sleep(100);  // let its initialisation finish
+    return found;
 }
 
 }  // namespace
@@ -112,11 +108,7 @@ HWND WaitForDialogWithControl(int id, DWORD pid, DWORD timeoutMs)
 
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs)
 {
-    for (DWORD waited = 0; IsWindow(hwnd) && IsWindowVisible(hwnd); waited += 50) {
-        if (waited >= timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
+    return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
 }
 
 bool DialogAppearsWithin(const std::string& caption, DWORD ms, DWORD pid)

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "dialog_driver.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -103,10 +105,7 @@ std::string MarkerProgram()
 
 bool WaitForFile(const std::string& path, DWORD timeoutMs)
 {
-    for (DWORD waited = 0; !FileExists(path); waited += 50) {
-        if (waited >= timeoutMs) return false;
-        Sleep(50);
-    }
+    if (!WaitUntil([&] { return FileExists(path); }, timeoutMs)) return false;
     Sleep(100);  // let the writer finish and close it
     return true;
 }
