@@ -27,6 +27,7 @@ public:
     void Terminate();
 
 private:
+    static constexpr int kStartAttempts = 3;
     PROCESS_INFORMATION m_pi{};
 };
 
