@@ -1,49 +1,8 @@
-// The installer's inputs in the setup directory, the keys of the installation script with their
-// defaults, and the uninstall log's layout.
+// Reading the installation script and writing the uninstall log.
 #pragma once
 
 #include "afxstr.h"
-
-namespace SetupFile {
-constexpr char kScript[] = "setup.ini";
-constexpr char kPackage[] = "data.pak";
-constexpr char kPicture[] = "face.bmp";
-constexpr char kLog[] = "uninstall.ini";  // the template's name and the log's name alike
-}  // namespace SetupFile
-
-// One key of the installation script. Item keys hold "%d" for the item number.
-struct ScriptString {
-    LPCSTR section;
-    LPCSTR key;
-    LPCSTR defaultValue;
-};
-struct ScriptInt {
-    LPCSTR section;
-    LPCSTR key;
-    int defaultValue;
-};
-
-namespace Script {
-constexpr ScriptString kTitle{"main", "title", ""};
-constexpr ScriptString kLocation{"main", "location", ""};
-constexpr ScriptInt kNeedSpace{"main", "needspace", 0};
-constexpr ScriptInt kTotalFiles{"main", "totalfiles", 0};
-constexpr ScriptString kLaunch{"main", "launch", ""};
-
-constexpr ScriptString kGroup{"shortcut", "group", "default group"};
-constexpr ScriptInt kItemNum{"shortcut", "itemnum", 0};
-constexpr ScriptString kItemGroup{"shortcut", "item%dGroup", ""};
-constexpr ScriptString kItemFileName{"shortcut", "item%dFileName", "item"};
-constexpr ScriptString kItemArgument{"shortcut", "item%dArgument", ""};
-constexpr ScriptString kItemDesc{"shortcut", "item%dDesc", "desc"};
-constexpr ScriptInt kItemDesktop{"shortcut", "item%dDesktop", 0};
-}  // namespace Script
-
-namespace UninstallLog {
-constexpr char kSection[] = "files";
-constexpr char kFileKey[] = "file%d";
-constexpr char kFileNum[] = "filenum";
-}  // namespace UninstallLog
+#include "setup_names.h"
 
 // The script is the setup directory's "setup.ini", opened anew at every read. Strings are read
 // into a 260-byte buffer, so at most 259 bytes of a value come back.

@@ -6,6 +6,7 @@
 #include "pack_writer.h"
 #include "product_scan.h"
 #include "setup_defaults.h"
+#include "setup_names.h"
 #include "setup_script.h"
 
 #include <algorithm>
@@ -16,12 +17,6 @@
 #endif
 
 namespace {
-
-constexpr char kPackageName[] = "data.pak";
-constexpr char kScriptName[] = "setup.ini";
-constexpr char kFaceName[] = "face.bmp";
-constexpr char kLogName[] = "uninstall.ini";
-constexpr char kSetupExeName[] = "setup.exe";
 
 int Refuse(const std::string& message)
 {
@@ -49,7 +44,7 @@ fs::path FindSetupExe(const BuildOptions& options, std::string& looked)
     if (!options.setupExe.empty()) return options.setupExe;
     std::vector<fs::path> candidates;
     fs::path own = GetExecutableDir();
-    if (!own.empty()) candidates.push_back(own / kSetupExeName);
+    if (!own.empty()) candidates.push_back(own / SetupFile::kInstaller);
     if (*MKPAK_DEFAULT_SETUP_EXE) candidates.push_back(PathFromUtf8(MKPAK_DEFAULT_SETUP_EXE));
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
@@ -98,7 +93,7 @@ bool WritePackage(const BuildOptions& options, const ProductScan& scan, PackSumm
     CProgress progress(mode, stdout);
     progress.Start(scan.files.size(), scan.nTotalBytes);
     CPackWriter writer(options.nLevel);
-    bool ok = writer.Create(options.setupDir / kPackageName);
+    bool ok = writer.Create(options.setupDir / SetupFile::kPackage);
     for (const ProductFile& file : scan.files) {
         PackedEntry packed;
         if (!ok || !(ok = writer.AddFile(file, progress, packed))) break;
@@ -166,7 +161,7 @@ int RunBuild(const BuildOptions& options)
     std::vector<std::uint64_t> sizes;
     for (const ProductFile& file : scan.files) sizes.push_back(file.nSize);
     std::uint64_t needSpace = ComputeNeedSpaceMiB(sizes, packed.nLargestArchive);
-    fs::path scriptPath = options.setupDir / kScriptName;
+    fs::path scriptPath = options.setupDir / SetupFile::kScript;
     std::string script;
     if (!options.script.empty()) {
         if (!ReadFileBytes(options.script, script)) return Refuse("cannot read " + Quote(options.script));
@@ -175,12 +170,12 @@ int RunBuild(const BuildOptions& options)
     } else if (options.bComplete) {
         script = MakeDefaultScript(ProductName(options), SingleTopLevelProgram(scan.files));
     }
-    script = SetIniKeys(script, "main", MakePackageKeys(scan.files.size(), needSpace));
+    script = SetIniKeys(script, Script::kTotalFiles.section, MakePackageKeys(scan.files.size(), needSpace));
     if (!WriteFileBytes(scriptPath, script)) return Refuse("cannot write " + Quote(scriptPath));
 
-    if (!PlaceFile(setupExe, options.setupDir / kSetupExeName, std::string(), false) ||
-        !PlaceFile(options.face, options.setupDir / kFaceName, MakeDefaultFace(), options.bComplete) ||
-        !PlaceFile(options.logTemplate, options.setupDir / kLogName, MakeDefaultLogTemplate(), options.bComplete))
+    if (!PlaceFile(setupExe, options.setupDir / SetupFile::kInstaller, std::string(), false) ||
+        !PlaceFile(options.face, options.setupDir / SetupFile::kPicture, MakeDefaultFace(), options.bComplete) ||
+        !PlaceFile(options.logTemplate, options.setupDir / SetupFile::kLog, MakeDefaultLogTemplate(), options.bComplete))
         return kExitFailed;
 
     if (ShowsSummary(options.verbosity)) {
@@ -188,7 +183,7 @@ int RunBuild(const BuildOptions& options)
         FormatSize(scan.nTotalBytes, installed, sizeof installed);
         FormatSize(packed.nPacked, packedSize, sizeof packedSize);
         std::printf("%s: %zu files, %s installed, %s packed (%llu stored)\n",
-                    PathToUtf8(options.setupDir / kPackageName).c_str(), scan.files.size(), installed, packedSize,
+                    PathToUtf8(options.setupDir / SetupFile::kPackage).c_str(), scan.files.size(), installed, packedSize,
                     static_cast<unsigned long long>(packed.nStored));
         std::printf("%s: totalfiles=%zu needspace=%llu\n", PathToUtf8(scriptPath).c_str(), scan.files.size(),
                     static_cast<unsigned long long>(needSpace));

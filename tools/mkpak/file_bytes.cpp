@@ -1,5 +1,7 @@
 #include "file_bytes.h"
 
+#include "written_file.h"
+
 bool ReadFileBytes(const fs::path& path, std::string& bytes)
 {
     bytes.clear();
@@ -20,7 +22,7 @@ bool WriteFileBytes(const fs::path& path, const std::string& bytes)
     FILE* f = OpenFile(temp, "wb");
     if (!f) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
+    ok = CloseWrittenFile(f) && ok;
     if (ok && RenameOver(temp, path)) return true;
     std::error_code ec;
     fs::remove(temp, ec);

@@ -2,6 +2,7 @@
 #include "code_page.h"
 #include "commands.h"
 #include "pack_reader.h"
+#include "setup_names.h"
 
 #include <cstdio>
 
@@ -10,7 +11,7 @@ namespace {
 fs::path PackagePath(const fs::path& given)
 {
     std::error_code ec;
-    return fs::is_directory(given, ec) ? given / "data.pak" : given;
+    return fs::is_directory(given, ec) ? given / SetupFile::kPackage : given;
 }
 
 void ReportFault(const fs::path& package, const PackEntryInfo& entry, unsigned codePage)

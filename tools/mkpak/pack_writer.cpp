@@ -1,6 +1,7 @@
 #include "pack_writer.h"
 
 #include "pack_format.h"
+#include "written_file.h"
 #include "zip_window.h"
 
 #include <zip.h>
@@ -164,8 +165,7 @@ bool CPackWriter::WriteArchive(const ProductFile& file, bool deflate, CProgress*
 bool CPackWriter::Finish()
 {
     if (!m_pFile) return Fail("no package is open");
-    bool ok = std::fflush(m_pFile) == 0 && !std::ferror(m_pFile);
-    ok = std::fclose(m_pFile) == 0 && ok;
+    bool ok = CloseWrittenFile(m_pFile);
     m_pFile = nullptr;
     std::error_code ec;
     if (ok) fs::resize_file(m_tempPath, m_nEnd, ec);

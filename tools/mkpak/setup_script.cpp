@@ -1,5 +1,7 @@
 #include "setup_script.h"
 
+#include "setup_names.h"
+
 #include <cstdint>
 
 namespace {
@@ -106,7 +108,8 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
 
 IniKeys MakePackageKeys(std::uint64_t totalFiles, std::uint64_t needSpaceMiB)
 {
-    return {{"totalfiles", std::to_string(totalFiles)}, {"needspace", std::to_string(needSpaceMiB)}};
+    return {{Script::kTotalFiles.key, std::to_string(totalFiles)},
+            {Script::kNeedSpace.key, std::to_string(needSpaceMiB)}};
 }
 
 std::uint64_t ComputeNeedSpaceMiB(const std::vector<std::uint64_t>& fileSizes, std::uint64_t largestArchive)
