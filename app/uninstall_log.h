@@ -24,8 +24,9 @@
 // lines written so far are in the file whatever becomes of the process. The file is opened at the
 // first write and stays open until Close or the destructor (opening it costs more than the write
 // under Wine); it is shared for reading, writing and deletion. The object remembers the file's
-// size and write time after its own writes (moving the time on when the clock has not); when they differ at the next write (the
-// template copied over it, another writer), the file is read again before anything is written.
+// size and write time after its own writes (moving the time on when the clock has not); when they
+// differ at the next write (the template copied over it, another writer), the file is read again
+// before anything is written.
 class CUninstallLog {
 public:
     explicit CUninstallLog(LPCSTR path);

@@ -40,8 +40,8 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
     }
     if (pack.GetLastStatus() == PackReadStatus::Failed) {
         // The entry that could not be read in full; the package itself when even its name is lost.
-        LPCSTR name = pack.GetLastEntryName();
-        NoteFailure(result, *name ? destDir + "\\" + name : CString(SetupFile::kPackage));
+        LPCSTR failed = pack.GetLastEntryName();
+        NoteFailure(result, *failed ? destDir + "\\" + failed : CString(SetupFile::kPackage));
     }
     return result;
 }

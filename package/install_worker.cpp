@@ -29,6 +29,18 @@ void ReportIncomplete(CExtractDlg& dialog, const FilePhaseResult& files)
     dialog.ShowMessage(text, "setup", MB_OK);
 }
 
+// The installation after its files: the shortcuts, "filenum", then the finish dialog in place of
+// the progress dialog.
+void CompleteInstallation(CExtractDlg& dialog, const CString& logPath, int nextIndex)
+{
+    int index = InstallShortcuts(dialog.m_strDestDir, logPath, nextIndex);
+    WriteLogFileCount(logPath, index);
+    dialog.Hide();
+    CFinishDlg finish;
+    finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
+    finish.DoModal();
+}
+
 }  // namespace
 
 UINT InstallWorker(LPVOID param)
@@ -45,25 +57,13 @@ UINT InstallWorker(LPVOID param)
     DialogProgress progress(dialog);
     FilePhaseResult files = InstallPackageFiles(pack, dialog.m_strDestDir, logPath, progress);
     pack.Close();
-    if (dialog.IsCancelled()) {
-        dialog.End();
-        return 0;
-    }
-    if (files.failures > 0) {
-        // Ends as a cancel does: no shortcuts, no "filenum", so that the log lets an uninstaller
-        // remove what was made.
-        ReportIncomplete(dialog, files);
-        dialog.End();
-        return 0;
-    }
-
-    int index = InstallShortcuts(dialog.m_strDestDir, logPath, files.nextIndex);
-    WriteLogFileCount(logPath, index);
-    dialog.Hide();
-    {
-        CFinishDlg finish;
-        finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
-        finish.DoModal();
+    if (!dialog.IsCancelled()) {
+        // An incomplete installation ends as a cancel does: no shortcuts, no "filenum", so that
+        // the log lets an uninstaller remove what was made.
+        if (files.failures > 0)
+            ReportIncomplete(dialog, files);
+        else
+            CompleteInstallation(dialog, logPath, files.nextIndex);
     }
     dialog.End();
     return 0;

@@ -1,5 +1,7 @@
 #include "shell_link.h"
 
+#include "shell_memory.h"
+
 CShellLinkInfo::CShellLinkInfo()
     : m_pidl(nullptr), m_wHotkey(0), m_nIconIndex(0), m_nShowCmd(SW_SHOW)
 {
@@ -36,15 +38,8 @@ CShellLinkInfo::~CShellLinkInfo()
 
 void CShellLinkInfo::FreeIDList()
 {
-    // Without the allocator the list is left alone rather than freed by the wrong heap.
-    IMalloc* pMalloc = nullptr;
-    if (FAILED(SHGetMalloc(&pMalloc)))
-        return;
-    if (m_pidl) {
-        pMalloc->Free(m_pidl);
-        m_pidl = nullptr;
-    }
-    pMalloc->Release();
+    ShellFree(m_pidl);
+    m_pidl = nullptr;
 }
 
 CShellLink::CShellLink()

@@ -11,6 +11,6 @@ void LoadAppIcon()
 
 void SetAppIcon(CWnd& wnd)
 {
-    wnd.SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(theAppIcon));
-    wnd.SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(theAppIcon));
+    wnd.SetIcon(theAppIcon, TRUE);
+    wnd.SetIcon(theAppIcon, FALSE);
 }

@@ -54,7 +54,7 @@ BOOL CDestinationDlg::OnInitDialog()
 
     m_hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
                                                 IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    m_picture.SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_hBitmap));
+    m_picture.SetBitmap(m_hBitmap);
 
     SetWindowText(ReadScript(Script::kTitle));
     CString location = ReadScript(Script::kLocation);

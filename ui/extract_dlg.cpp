@@ -1,7 +1,5 @@
 #include "extract_dlg.h"
 
-#include <commctrl.h>
-
 #include "app_icon.h"
 #include "install_worker.h"
 #include "module_dir.h"
@@ -59,9 +57,9 @@ BOOL CExtractDlg::OnInitDialog()
 
     // The range's upper end is a 16-bit word: "totalfiles" modulo 65536.
     int total = ReadScript(Script::kTotalFiles);
-    m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(total)));
-    m_progress.SendMessage(PBM_SETPOS, 0, 0);
-    m_progress.SendMessage(PBM_SETSTEP, 1, 0);
+    m_progress.SetRange(0, static_cast<short>(static_cast<WORD>(total)));
+    m_progress.SetPos(0);
+    m_progress.SetStep(1);
 
     m_bCancel = false;
     m_pWorkerThread = BeginWorker();
@@ -119,7 +117,7 @@ LRESULT CExtractDlg::OnWorkerRequest()
         SetDlgItemText(IDC_DEST_FILE, reinterpret_cast<LPCSTR>(m_msgCur.lParam));
         break;
     case kStep:
-        m_progress.SendMessage(PBM_STEPIT, 0, 0);
+        m_progress.StepIt();
         break;
     case kHide:
         ShowWindow(SW_HIDE);

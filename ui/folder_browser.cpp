@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "shell_memory.h"
+
 CFolderBrowser::CFolderBrowser(HWND hOwner, LPCITEMIDLIST pidlRoot, UINT nTitleId)
     : m_bi(), m_szDisplayName(), m_hDialog(nullptr)
 {
@@ -72,12 +74,7 @@ bool CFolderBrowser::Browse()
             m_strPath = m_szDisplayName;
             bResult = true;
         }
-        // The list comes from the shell's task allocator and must go back to it.
-        IMalloc* pMalloc = nullptr;
-        if (SUCCEEDED(SHGetMalloc(&pMalloc))) {
-            pMalloc->Free(pidl);
-            pMalloc->Release();
-        }
+        ShellFree(pidl);
     }
     m_hDialog = nullptr;
     return bResult;
