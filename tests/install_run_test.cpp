@@ -41,32 +41,10 @@ PackItem Item(const std::string& name, const std::string& content)
     return {name, content, MakeZip({{"member", content}})};
 }
 
-// Visible top-level dialogs ("#32770") of this process, on any thread, that `match` accepts.
-HWND FindDialog(const std::function<bool(HWND)>& match)
-{
-    struct Search {
-        const std::function<bool(HWND)>* match;
-        HWND found;
-    } search{&match, nullptr};
-    EnumWindows([](HWND hWnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hWnd, &pid);
-        char cls[16] = "";
-        GetClassNameA(hWnd, cls, sizeof cls);
-        if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hWnd) ||
-            !(*s.match)(hWnd))
-            return TRUE;
-        s.found = hWnd;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 HWND WaitFor(const std::function<bool(HWND)>& match, DWORD timeoutMs = kTimeoutMs)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(match)) != nullptr; }, timeoutMs);
+    WaitUntil([&] { return (found = FindDialogWhere(match)) != nullptr; }, timeoutMs);
     return found;
 }
 
@@ -151,16 +129,6 @@ bool IsDrawnAsDefault(HWND box, int id)
     return (GetWindowLongA(GetDlgItem(box, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
 }
 
-bool ShowsIcon(HWND box)
-{
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (IsWindowVisible(c) && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-            SendMessageA(c, STM_GETICON, 0, 0) != 0)
-            return true;
-    }
-    return false;
-}
-
 // Whether the log lists `expected`; a mismatch is told by counts and the first difference.
 ::testing::AssertionResult Logs(const Paths& actual, const Paths& expected)
 {
@@ -171,11 +139,6 @@ bool ShowsIcon(HWND box)
            << actual.size() << " entries where " << expected.size() << " were expected; entry "
            << i << " is \"" << (i < actual.size() ? actual[i] : "(none)") << "\" where \""
            << (i < expected.size() ? expected[i] : "(none)") << "\" was expected";
-}
-
-std::string FirstLine(const std::string& text)
-{
-    return text.substr(0, text.find('\n'));
 }
 
 std::string CurrentDirectory()
@@ -352,11 +315,10 @@ TEST_F(InstallRun, AnInstallationRunsToTheFinishDialogAndFinishStartsTheShippedP
 
     // Finish started the installed program with the launch value's arguments, in the installer's
     // current directory.
-    std::string ran = Target(items[2]) + ".ran";
-    ASSERT_TRUE(WaitForFile(ran));
-    std::string record = ReadWholeFile(ran);
-    EXPECT_EQ(FirstLine(record), "\"" + Target(items[2]) + "\" -x 1");
-    EXPECT_EQ(FirstLine(record.substr(record.find('\n') + 1)), CurrentDirectory());
+    ASSERT_TRUE(WaitForFile(Target(items[2]) + ".ran"));
+    MarkerRecord record = ReadMarkerRecord(Target(items[2]));
+    EXPECT_EQ(record.commandLine, "\"" + Target(items[2]) + "\" -x 1");
+    EXPECT_EQ(record.currentDir, CurrentDirectory());
 }
 
 // Finish with the box cleared, the close box and Escape with the box checked: nothing starts, and
@@ -424,7 +386,7 @@ TEST_F(InstallRun, ALaunchIntoADestinationWithASpaceNeverStartsAPlantedShorterNa
         PressButton(finish, IDOK);
     });
     ASSERT_TRUE(WaitForFile(spaced + "\\run.exe.ran"));
-    EXPECT_EQ(FirstLine(ReadWholeFile(spaced + "\\run.exe.ran")),
+    EXPECT_EQ(ReadMarkerRecord(spaced + "\\run.exe").commandLine,
               "\"" + spaced + "\\run.exe\" -w fast");
     Sleep(300);
     EXPECT_FALSE(FileExists(planted + ".ran"));
@@ -537,7 +499,7 @@ TEST_F(InstallRun, AMissingPackageIsReportedAndTheDialogEndsWithoutFinishDialog)
         EXPECT_TRUE(IsWindowVisible(progress));
         EXPECT_EQ(GetWindow(failed, GW_OWNER), progress);
         EXPECT_EQ(VisibleButtons(failed), std::vector<int>{IDOK});
-        EXPECT_FALSE(ShowsIcon(failed));
+        EXPECT_EQ(MessageBoxIcon(failed), nullptr);
         EXPECT_NE(GetWindowThreadProcessId(failed, nullptr), ui);
 
         PressButton(progress, IDCANCEL);
@@ -555,7 +517,7 @@ TEST_F(InstallRun, AMissingPackageIsReportedAndTheDialogEndsWithoutFinishDialog)
     });
     EXPECT_TRUE(SameBytes(ReadWholeFile(Log()), kTemplate));
     EXPECT_FALSE(DirectoryExists(group));
-    EXPECT_FALSE(FindDialog(IsFinishDialog));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -602,7 +564,7 @@ protected:
         EXPECT_EQ(VisibleButtons(question), (std::vector<int>{IDYES, IDNO}));
         EXPECT_TRUE(IsDrawnAsDefault(question, IDNO));
         EXPECT_FALSE(IsDrawnAsDefault(question, IDYES));
-        EXPECT_TRUE(ShowsIcon(question));
+        EXPECT_NE(MessageBoxIcon(question), nullptr);
     }
 
     // Entries 0..`last` installed and logged, the archive of the next one read ahead and left,
@@ -678,7 +640,7 @@ TEST_F(CancelRun, AnsweringYesEndsBeforeTheNextEntry)
         EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, kTimeoutMs));
     });
     EXPECT_TRUE(dlg->IsCancelled());
-    EXPECT_FALSE(FindDialog(IsFinishDialog));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
     ASSERT_GE(shown, 2);
     // The entry shown is completed. When the worker had already passed the test of the flag for
     // the next one (it waits to show it), that one is completed too: at most one more.
@@ -708,7 +670,7 @@ TEST_F(CancelRun, CancelAfterYesAsksAgainAndNoDoesNotClearTheFlag)
         EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, kTimeoutMs));
     });
     EXPECT_TRUE(dlg->IsCancelled());
-    EXPECT_FALSE(FindDialog(IsFinishDialog));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
     ExpectCancelledAfter(static_cast<int>(LoggedPaths(Log()).size()) - 1);
 }
 
@@ -762,7 +724,7 @@ TEST_F(InstallRun, EntriesThatDoNotDecompressAreReportedAndTheRunEndsBeforeShort
     EXPECT_FALSE(FileExists(Target(items[1])));
     for (const PackItem& item : items) EXPECT_FALSE(FileExists(Target(item) + ".zip")) << item.name;
     ExpectEndedBeforeShortcuts();
-    EXPECT_FALSE(FindDialog(IsFinishDialog));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
 }
 
 TEST_F(InstallRun, APackageCutShortIsReportedAndTheRunEndsBeforeShortcuts)
@@ -780,7 +742,7 @@ TEST_F(InstallRun, APackageCutShortIsReportedAndTheRunEndsBeforeShortcuts)
     EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1])})));
     EXPECT_EQ(ReadWholeFile(Target(items[1])), "second");
     ExpectEndedBeforeShortcuts();
-    EXPECT_FALSE(FindDialog(IsFinishDialog));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
 }
 
 // A package without entries and a clean end are no failure: the run goes on to the finish dialog.

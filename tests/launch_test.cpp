@@ -11,11 +11,6 @@ void Install(const std::string& path)
     ASSERT_TRUE(CopyFileA(MarkerProgram().c_str(), path.c_str(), FALSE)) << path;
 }
 
-std::string FirstLine(const std::string& text)
-{
-    return text.substr(0, text.find('\n'));
-}
-
 }  // namespace
 
 TEST(LaunchProgram, DestinationWithSpacesIsNeverSplitOntoAPlantedProgram)
@@ -28,7 +23,7 @@ TEST(LaunchProgram, DestinationWithSpacesIsNeverSplitOntoAPlantedProgram)
 
     EXPECT_TRUE(LaunchProgram((root / "My Games\\X").c_str(), "run.exe -w fast"));
     ASSERT_TRUE(WaitForFile(root / "My Games\\X\\run.exe.ran"));
-    EXPECT_EQ(FirstLine(ReadWholeFile(root / "My Games\\X\\run.exe.ran")),
+    EXPECT_EQ(ReadMarkerRecord(root / "My Games\\X\\run.exe").commandLine,
               "\"" + (root / "My Games\\X\\run.exe") + "\" -w fast");
     Sleep(300);
     EXPECT_FALSE(FileExists(root / "My.exe.ran"));
@@ -44,7 +39,7 @@ TEST(LaunchProgram, LaunchValueResolvesLikeAnUnquotedCommandLine)
     // A launch path with spaces of its own still finds its program; its arguments pass through.
     EXPECT_TRUE(LaunchProgram(root.Path().c_str(), "game dir\\play.exe -a b"));
     ASSERT_TRUE(WaitForFile(root / "game dir\\play.exe.ran"));
-    EXPECT_EQ(FirstLine(ReadWholeFile(root / "game dir\\play.exe.ran")),
+    EXPECT_EQ(ReadMarkerRecord(root / "game dir\\play.exe").commandLine,
               "\"" + (root / "game dir\\play.exe") + "\" -a b");
 
     // ".exe" may be left out, as on a command line.

@@ -159,19 +159,6 @@ std::string ExpectedLog(const std::string& templateBytes, const std::vector<std:
     return ReadWholeFile(path);
 }
 
-// The "file%d" values of a log, from file0 up to the first missing one.
-std::vector<std::string> LoggedEntries(const std::string& logPath)
-{
-    std::vector<std::string> entries;
-    for (int i = 0;; ++i) {
-        char value[1024] = "";
-        GetPrivateProfileStringA("files", ("file" + std::to_string(i)).c_str(), "", value,
-                                 sizeof value, logPath.c_str());
-        if (!*value) return entries;
-        entries.push_back(value);
-    }
-}
-
 // Free MiB as the installer reckons them for the drive named by `drive`; false when the query
 // fails.
 bool FreeMegabytes(const std::string& drive, std::int64_t& megabytes)
@@ -609,7 +596,7 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
     // The entries installed before the cancel, each whole and logged, and the archive of the one
     // read ahead; no "filenum", no shortcuts.
     std::string logPath = m_location + "\\uninstall.ini";
-    std::vector<std::string> logged = LoggedEntries(logPath);
+    std::vector<std::string> logged = LoggedPaths(logPath);
     std::size_t count = logged.size();
     ASSERT_LT(count, m_files.size()) << "the cancel stopped nothing";
     EXPECT_EQ(logged, FileEntries(m_location, count));
@@ -708,7 +695,7 @@ TEST_F(Installer, DllsPlantedBesideTheInstallerAreNotLoaded)
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
     EXPECT_EQ(PlantedDllsLoaded(setupDir), std::vector<std::string>());
     // The installation went through, on the system's own DLLs.
-    EXPECT_EQ(LoggedEntries(m_location + "\\uninstall.ini").size(), m_files.size() + 5);
+    EXPECT_EQ(LoggedPaths(m_location + "\\uninstall.ini").size(), m_files.size() + 5);
 }
 
 // The same run with a build of the installer that leaves the DLL search as the system sets it up:

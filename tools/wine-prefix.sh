@@ -1,16 +1,25 @@
 # Sourced by the scripts that run the project's programs under Wine, always in a prefix of the
 # project's own (never the user's ~/.wine).
 
-# use_wine_prefix PREFIX: points Wine at PREFIX and makes the prefix when it does not exist yet.
+# use_wine_prefix PREFIX: points Wine at PREFIX and makes the prefix when it does not exist yet
+# (under a lock, so that programs started together make it once). Says so on stderr only: the
+# test programs' own output is read by CTest.
 use_wine_prefix() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEARCH=win64
+  export WINEPREFIX=$1 WINEARCH=win64
+  export WINEDEBUG=${WINEDEBUG:--all}
   # No Mono or Gecko installers, and no Wine menu entries or file associations on the host for
   # what the installer makes.
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "== making the Wine prefix ${WINEPREFIX#"$root/"}"
-    wineboot --init >/dev/null 2>&1
-    wineserver -w
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+      flock 9
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "== making the Wine prefix ${WINEPREFIX#"${root:-}/"}" >&2
+        wineboot --init >/dev/null 2>&1
+        wineserver -w
+      fi
+    ) 9>"$WINEPREFIX.lock"
   fi
 }
 

@@ -53,8 +53,7 @@ DrivenRun RunDriven(const std::function<INT_PTR()>& modal, const std::function<v
 namespace {
 
 struct Search {
-    const std::string* caption;  // null: any caption
-    int controlId;               // 0: any controls
+    const std::function<bool(HWND)>* match;
     DWORD pid;
     HWND found;
 };
@@ -66,44 +65,45 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
     GetWindowThreadProcessId(hwnd, &pid);
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == s.pid && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 &&
-        (!s.caption || WindowText(hwnd) == *s.caption) &&
-        (!s.controlId || GetDlgItem(hwnd, s.controlId))) {
+    // The match is asked last: it may send messages, to this process's dialogs only.
+    if (pid == s.pid && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && (*s.match)(hwnd)) {
         s.found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindMatch(Search s)
-{
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND WaitForMatch(const Search& s, DWORD timeoutMs)
+HWND WaitForMatch(const std::function<bool(HWND)>& match, DWORD pid, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    if (!WaitUntil([&] { return (found = FindMatch(s)) != nullptr; }, timeoutMs)) return nullptr;
+    if (!WaitUntil([&] { return (found = FindDialogWhere(match, pid)) != nullptr; }, timeoutMs))
+        return nullptr;
     Sleep(100);  // let its initialisation finish
     return found;
 }
 
 }  // namespace
 
+HWND FindDialogWhere(const std::function<bool(HWND)>& match, DWORD pid)
+{
+    Search s{&match, pid, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 HWND FindDialogNow(const std::string& caption, DWORD pid)
 {
-    return FindMatch(Search{&caption, 0, pid, nullptr});
+    return FindDialogWhere([&](HWND hwnd) { return WindowText(hwnd) == caption; }, pid);
 }
 
 HWND WaitForDialog(const std::string& caption, DWORD pid, DWORD timeoutMs)
 {
-    return WaitForMatch(Search{&caption, 0, pid, nullptr}, timeoutMs);
+    return WaitForMatch([&](HWND hwnd) { return WindowText(hwnd) == caption; }, pid, timeoutMs);
 }
 
 HWND WaitForDialogWithControl(int id, DWORD pid, DWORD timeoutMs)
 {
-    return WaitForMatch(Search{nullptr, id, pid, nullptr}, timeoutMs);
+    return WaitForMatch([&](HWND hwnd) { return GetDlgItem(hwnd, id) != nullptr; }, pid, timeoutMs);
 }
 
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs)
@@ -155,7 +155,7 @@ HICON MessageBoxIcon(HWND box)
         char cls[32] = "";
         GetClassNameA(child, cls, sizeof cls);
         LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
+        if (lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child)) {
             DWORD_PTR icon = 0;
             SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
             return reinterpret_cast<HICON>(icon);

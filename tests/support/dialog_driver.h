@@ -31,8 +31,10 @@ DrivenRun RunDriven(const std::function<INT_PTR()>& modal, const std::function<v
 // answering message boxes, also in another process.
 constexpr DWORD kWindowTimeoutMs = 15000;
 
-// A visible top-level dialog (class "#32770") of process `pid` whose caption is `caption`, if one
-// exists now; nullptr otherwise.
+// A visible top-level dialog (class "#32770") of process `pid` that `match` accepts, if one exists
+// now; nullptr otherwise.
+HWND FindDialogWhere(const std::function<bool(HWND)>& match, DWORD pid = GetCurrentProcessId());
+// The same for a dialog whose caption is `caption`.
 HWND FindDialogNow(const std::string& caption, DWORD pid = GetCurrentProcessId());
 // The same, as soon as one exists; nullptr when none appeared within the timeout.
 HWND WaitForDialog(const std::string& caption, DWORD pid = GetCurrentProcessId(),

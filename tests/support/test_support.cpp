@@ -103,6 +103,17 @@ std::string MarkerProgram()
     return TestProgramDir() + "..\\fixtures\\marker.exe";
 }
 
+MarkerRecord ReadMarkerRecord(const std::string& program)
+{
+    std::string record = ReadWholeFile(program + ".ran");
+    std::size_t first = record.find('\n');
+    std::size_t second = first == std::string::npos ? first : record.find('\n', first + 1);
+    MarkerRecord parts;
+    parts.commandLine = record.substr(0, first);
+    if (first != std::string::npos) parts.currentDir = record.substr(first + 1, second - first - 1);
+    return parts;
+}
+
 bool WaitForFile(const std::string& path, DWORD timeoutMs)
 {
     if (!WaitUntil([&] { return FileExists(path); }, timeoutMs)) return false;

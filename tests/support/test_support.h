@@ -40,6 +40,13 @@ std::vector<std::string> LoggedPaths(const std::string& log, int first = 0);
 
 // The stand-in program that the tests install and start (see fixtures/marker.cpp).
 std::string MarkerProgram();
+// What a copy of it at `program` recorded of its start, from `program` + ".ran" (empty texts when
+// there is no record).
+struct MarkerRecord {
+    std::string commandLine;
+    std::string currentDir;
+};
+MarkerRecord ReadMarkerRecord(const std::string& program);
 // Waits up to `timeoutMs` for `path` to exist; true when it does.
 bool WaitForFile(const std::string& path, DWORD timeoutMs = 10000);
 
