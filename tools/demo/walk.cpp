@@ -7,6 +7,8 @@
 //
 // The exit status is 0 only when every step was seen and every check held.
 #include "dialog_driver.h"
+#include "resource.h"
+#include "setup_names.h"
 #include "window_picture.h"
 
 #include <commctrl.h>
@@ -20,9 +22,6 @@
 
 namespace {
 
-constexpr int kFinishCheckBox = 1007;  // the finish dialog's launch box
-constexpr int kDestinationEdit = 1001, kRequiredLabel = 1005, kAvailableLabel = 1006;
-constexpr int kProgressLabel = 1003, kProgressBar = 1004;
 constexpr DWORD kInstallTimeoutMs = 60000;
 
 std::string ReadProfile(const std::string& file, const char* section, const char* key)
@@ -30,6 +29,11 @@ std::string ReadProfile(const std::string& file, const char* section, const char
     char value[MAX_PATH] = "";
     GetPrivateProfileStringA(section, key, "", value, sizeof value, file.c_str());
     return value;
+}
+
+std::string ReadProfile(const std::string& file, const ScriptString& key)
+{
+    return ReadProfile(file, key.section, key.key);
 }
 
 std::string ParentWithBackslash(const std::string& path)
@@ -136,7 +140,7 @@ public:
     CWalk(std::string strSetupExe, std::string strPictures, std::string strProduct)
         : m_strSetupExe(std::move(strSetupExe)), m_strPictures(std::move(strPictures)),
           m_strProduct(std::move(strProduct)),
-          m_strScript(ParentWithBackslash(m_strSetupExe) + "setup.ini")
+          m_strScript(ParentWithBackslash(m_strSetupExe) + SetupFile::kScript)
     {
     }
 
@@ -195,7 +199,7 @@ bool CWalk::MessageBoxShown(DWORD pid)
 
 bool CWalk::RunDialogs()
 {
-    const std::string title = ReadProfile(m_strScript, "main", "title");
+    const std::string title = ReadProfile(m_strScript, Script::kTitle);
     std::string dir = ParentWithBackslash(m_strSetupExe);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -208,13 +212,13 @@ bool CWalk::RunDialogs()
     const DWORD pid = m_setup.dwProcessId;
 
     HWND destination = WaitForDialog(title, pid);
-    if (!destination || !GetDlgItem(destination, kDestinationEdit)) {
+    if (!destination || !GetDlgItem(destination, IDC_DEST)) {
         Fail("the destination dialog \"" + title + "\" did not appear");
         return false;
     }
-    m_strDest = ControlText(destination, kDestinationEdit);
-    m_strRequired = ControlText(destination, kRequiredLabel);
-    m_strAvailable = ControlText(destination, kAvailableLabel);
+    m_strDest = ControlText(destination, IDC_DEST);
+    m_strRequired = ControlText(destination, IDC_REQUIRED);
+    m_strAvailable = ControlText(destination, IDC_AVAILABLE);
     std::printf("destination dialog: %s (required %s, available %s)\n", m_strDest.c_str(),
                 m_strRequired.c_str(), m_strAvailable.c_str());
     Snap(destination, "1-destination.png");
@@ -230,16 +234,16 @@ bool CWalk::RunDialogs()
     HWND progress = nullptr;
     WaitUntil([&] {
         progress = FindDialogNow("Extracting files...", pid);
-        if (progress && Ask(progress, kProgressBar, PBM_GETPOS) > 0) return true;
+        if (progress && Ask(progress, IDC_PROGRESS, PBM_GETPOS) > 0) return true;
         return FindDialogNow(title, pid) != nullptr || FindDialogNow("setup", pid) != nullptr ||
                WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
     }, kInstallTimeoutMs);
     if (MessageBoxShown(pid)) return false;
     if (progress && IsWindowVisible(progress)) {
         CThreadsHeld held(pid, GetWindowThreadProcessId(progress, nullptr));
-        std::printf("progress dialog: %s, %d of %d files\n", ControlText(progress, kProgressLabel).c_str(),
-                    static_cast<int>(Ask(progress, kProgressBar, PBM_GETPOS)),
-                    static_cast<int>(Ask(progress, kProgressBar, PBM_GETRANGE, FALSE)));
+        std::printf("progress dialog: %s, %d of %d files\n", ControlText(progress, IDC_DEST_FILE).c_str(),
+                    static_cast<int>(Ask(progress, IDC_PROGRESS, PBM_GETPOS)),
+                    static_cast<int>(Ask(progress, IDC_PROGRESS, PBM_GETRANGE, FALSE)));
         Snap(progress, "2-progress.png");
     } else {
         Fail("no progress dialog with a moving bar was seen");
@@ -248,14 +252,14 @@ bool CWalk::RunDialogs()
     HWND finish = nullptr;
     WaitUntil([&] {
         finish = FindDialogNow(title, pid);
-        return (finish && GetDlgItem(finish, kFinishCheckBox)) || FindDialogNow("setup", pid) != nullptr ||
+        return (finish && GetDlgItem(finish, IDC_LAUNCH)) || FindDialogNow("setup", pid) != nullptr ||
                WaitForSingleObject(m_setup.hProcess, 0) == WAIT_OBJECT_0;
     }, kInstallTimeoutMs);
-    if (!finish || !GetDlgItem(finish, kFinishCheckBox)) {
+    if (!finish || !GetDlgItem(finish, IDC_LAUNCH)) {
         if (!MessageBoxShown(pid)) Fail("the finish dialog did not appear");
         return false;
     }
-    const bool bChecked = Ask(finish, kFinishCheckBox, BM_GETCHECK) == BST_CHECKED;
+    const bool bChecked = Ask(finish, IDC_LAUNCH, BM_GETCHECK) == BST_CHECKED;
     if (!bChecked) Fail("the finish dialog's launch box is not checked");
     std::printf("finish dialog, %.1f s after Install: launch box %s\n",
                 (GetTickCount() - installStart) / 1000.0, bChecked ? "checked" : "clear");
@@ -271,7 +275,7 @@ bool CWalk::RunDialogs()
 
 void CWalk::CheckLaunch()
 {
-    const std::string launch = ReadProfile(m_strScript, "main", "launch");
+    const std::string launch = ReadProfile(m_strScript, Script::kLaunch);
     const std::string program = JoinPath(m_strDest, launch);
     HWND window = WaitForProgramWindow(program, kWindowTimeoutMs);
     if (!window) {
@@ -287,9 +291,9 @@ void CWalk::CheckLaunch()
 
 void CWalk::CheckInstalled()
 {
-    const std::string log = JoinPath(m_strDest, "uninstall.ini");
-    const int totalFiles = GetPrivateProfileIntA("main", "totalfiles", -1, m_strScript.c_str());
-    const int count = GetPrivateProfileIntA("files", "filenum", -1, log.c_str());
+    const std::string log = JoinPath(m_strDest, SetupFile::kLog);
+    const int totalFiles = GetPrivateProfileIntA(Script::kTotalFiles.section, Script::kTotalFiles.key, -1, m_strScript.c_str());
+    const int count = GetPrivateProfileIntA(UninstallLog::kSection, UninstallLog::kFileNum, -1, log.c_str());
     if (count < 0) {
         Fail("the uninstall log " + log + " has no \"filenum\"");
         return;
@@ -297,7 +301,7 @@ void CWalk::CheckInstalled()
     const std::string destPrefix = JoinPath(m_strDest, "");
     for (int i = 0; i < count; ++i) {
         const std::string key = "file" + std::to_string(i);
-        const std::string path = ReadProfile(log, "files", key.c_str());
+        const std::string path = ReadProfile(log, UninstallLog::kSection, key.c_str());
         const DWORD attributes = GetFileAttributesA(path.c_str());
         const bool bExists = attributes != INVALID_FILE_ATTRIBUTES;
         const bool bFolder = bExists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -356,7 +360,7 @@ void CWalk::PrintInstalled() const
     for (const auto& f : m_folders) std::printf("    %s\n", f.c_str());
     std::printf("  %u shortcuts\n", static_cast<unsigned>(m_shortcuts.size()));
     for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
-    std::printf("  uninstall log: %s\n", JoinPath(m_strDest, "uninstall.ini").c_str());
+    std::printf("  uninstall log: %s\n", JoinPath(m_strDest, SetupFile::kLog).c_str());
     std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
 }
 
