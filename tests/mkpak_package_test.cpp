@@ -155,3 +155,30 @@ TEST(MkpakPackage, RefusedNameLeavesNoPackage)
     EXPECT_TRUE(FileExists(setup + "\\data.pak"));
     DeleteFileW(wide.c_str());  // "ā" has no ANSI name for the scratch folder's clean-up to use
 }
+
+// A script that no longer fits on the drive is reported and the old one kept. A small file stays
+// in the stream's buffer until it is closed, and Wine's fclose does not report a failed final
+// flush: unchecked, an empty setup.ini would take the old one's place and mkpak would exit 0.
+TEST(MkpakPackage, ScriptThatDoesNotFitTheDriveIsReportedAndTheOldOneKept)
+{
+    REQUIRE_SMALL_DRIVE(drive);
+    ScratchDir dir;
+    std::string product = dir / "product";
+    CreateDirectoryA(product.c_str(), nullptr);
+    WriteWholeFile(product + "\\a.txt", "a");
+
+    ScratchDir small(drive);
+    std::string setup = small / "setup";
+    CreateDirectoryA(setup.c_str(), nullptr);
+    const std::string script = "[main]\r\ntitle=Kept\r\n";
+    WriteWholeFile(setup + "\\setup.ini", script);
+    // One page left on the drive: the package takes it, the new script finds none.
+    std::string reserve = small / "reserve";
+    WriteWholeFile(reserve, std::string(4096, 'r'));
+    ASSERT_TRUE(FillDrive(small / "filler"));
+    ASSERT_TRUE(DeleteFileA(reserve.c_str()));
+
+    EXPECT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 1u);
+    EXPECT_TRUE(FileExists(setup + "\\data.pak"));
+    EXPECT_EQ(ReadWholeFile(setup + "\\setup.ini"), script);
+}
