@@ -38,7 +38,6 @@ public:
     int GetLength() const { return static_cast<int>(m_s.size()); }
     bool IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
-    char GetAt(int index) const { return m_s[index]; }
     char operator[](int index) const { return m_s[index]; }
 
     // Parts of the string; counts are clamped to what the string holds.

@@ -14,11 +14,6 @@ void ReadWindowText(HWND hWnd, CString& text)
 
 }  // namespace
 
-void CWnd::GetWindowText(CString& text) const
-{
-    ReadWindowText(m_hWnd, text);
-}
-
 void CWnd::GetDlgItemText(int nID, CString& text) const
 {
     ReadWindowText(::GetDlgItem(m_hWnd, nID), text);

@@ -26,7 +26,6 @@ public:
         { return ::PostMessageA(m_hWnd, message, wParam, lParam); }
 
     void SetWindowText(LPCSTR text) { ::SetWindowTextA(m_hWnd, text); }
-    void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }

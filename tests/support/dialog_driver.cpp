@@ -111,11 +111,6 @@ bool WaitUntilGone(HWND hwnd, DWORD timeoutMs)
     return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
 }
 
-bool DialogAppearsWithin(const std::string& caption, DWORD ms, DWORD pid)
-{
-    return WaitForDialog(caption, pid, ms) != nullptr;
-}
-
 std::string WindowText(HWND hwnd)
 {
     // WM_GETTEXT rather than GetWindowText: it reads a control of another process too.

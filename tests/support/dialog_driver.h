@@ -41,8 +41,6 @@ HWND WaitForDialog(const std::string& caption, DWORD pid = GetCurrentProcessId()
                    DWORD timeoutMs = kWindowTimeoutMs);
 // Whether `hwnd` is gone (destroyed or hidden) within the timeout.
 bool WaitUntilGone(HWND hwnd, DWORD timeoutMs = kWindowTimeoutMs);
-// Whether a visible dialog with that caption appears within `ms` (for checking that none does).
-bool DialogAppearsWithin(const std::string& caption, DWORD ms, DWORD pid = GetCurrentProcessId());
 // A visible top-level dialog of process `pid` that has a control `id`, whatever its caption (the
 // shell's own dialogs); nullptr when none appeared within the timeout.
 HWND WaitForDialogWithControl(int id, DWORD pid, DWORD timeoutMs = kWindowTimeoutMs);

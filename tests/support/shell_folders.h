@@ -25,7 +25,6 @@ public:
     RegistryValuesGuard(const RegistryValuesGuard&) = delete;
     RegistryValuesGuard& operator=(const RegistryValuesGuard&) = delete;
 
-    bool Existed() const { return m_existed; }
     DWORD SubKeys() const { return m_subKeys; }
 
 private:
@@ -38,7 +37,6 @@ private:
 // Both shell folder keys, put back as they were.
 class ShellFoldersGuard {
 public:
-    bool Existed() const { return m_shellFolders.Existed(); }
     DWORD SubKeys() const { return m_shellFolders.SubKeys(); }
 
 private:
