@@ -649,17 +649,55 @@ TEST_F(CancelRun, AnsweringYesEndsBeforeTheNextEntry)
     ExpectCancelledAfter(last);
 }
 
+// Delivers a Cancel click to the progress dialog on its own thread, with the first message sent
+// to the dialog after a Yes has set the cancel flag: a second click that comes before the worker
+// goes on. (Posted behind the answer, the click would race the worker, which may have asked the
+// dialog to end by the time the click is read.)
+class SecondCancel {
+public:
+    SecondCancel(const CExtractDlg& dlg, DWORD ui) : m_dlg(dlg)
+    {
+        s_current = this;
+        m_hook = SetWindowsHookExA(WH_CALLWNDPROC, Deliver, nullptr, ui);
+    }
+    ~SecondCancel()
+    {
+        if (m_hook) UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    bool Installed() const { return m_hook != nullptr; }
+
+private:
+    static LRESULT CALLBACK Deliver(int code, WPARAM wParam, LPARAM lParam)
+    {
+        SecondCancel* self = s_current;
+        const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && self && !self->m_delivered && msg->hwnd == self->m_dlg.m_hWnd &&
+            self->m_dlg.IsCancelled()) {
+            self->m_delivered = true;
+            SendMessageA(msg->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(msg->hwnd, IDCANCEL)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static SecondCancel* s_current;
+    const CExtractDlg& m_dlg;
+    HHOOK m_hook = nullptr;
+    bool m_delivered = false;  // touched on the dialog's thread only
+};
+SecondCancel* SecondCancel::s_current = nullptr;
+
 // Cancel after a Yes asks again; a No then keeps the flag, and the run ends as cancelled.
 TEST_F(CancelRun, CancelAfterYesAsksAgainAndNoDoesNotClearTheFlag)
 {
+    SecondCancel second(*dlg, GetCurrentThreadId());
+    ASSERT_TRUE(second.Installed());
     RunInstall([&](DWORD ui) {
         HWND progress, question;
         CancelDuringFilePhase(ui, progress, question);
         ASSERT_NE(question, nullptr);
-        // The second Cancel is queued behind the answer, so it comes as soon as the first
-        // question has gone, while the worker is still busy with its entry.
         PressButton(question, IDYES);
-        PressButton(progress, IDCANCEL);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(question); }, kTimeoutMs));
         HWND again = WaitForBox(kQuestion);
         ASSERT_NE(again, nullptr);
