@@ -30,3 +30,17 @@ keep_wineserver() {
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
+
+# reset_shell_folders: the current user's Desktop and Programs folders as a new prefix has them.
+# The tests point these at scratch folders and put them back; a test program that ends before it
+# can (a crash, a kill) would leave them naming a deleted folder for every later run in the prefix.
+reset_shell_folders() {
+  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer' profile entry
+  profile=$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null </dev/null | tr -d '\r')
+  for entry in 'Desktop=Desktop' 'Programs=AppData\Roaming\Microsoft\Windows\Start Menu\Programs'; do
+    wine reg add "$key\\User Shell Folders" /v "${entry%%=*}" /t REG_EXPAND_SZ \
+      /d "%USERPROFILE%\\${entry#*=}" /f >/dev/null 2>&1 </dev/null
+    wine reg add "$key\\Shell Folders" /v "${entry%%=*}" /t REG_SZ \
+      /d "$profile\\${entry#*=}" /f >/dev/null 2>&1 </dev/null
+  done
+}
