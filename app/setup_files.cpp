@@ -55,7 +55,7 @@ int ReadScriptItem(const ScriptInt& key, int item)
     return ReadInt(key.section, ItemKey(key.key, item), key.defaultValue);
 }
 
-void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
+bool WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
 {
     // One writer for the log being written, so that a write costs the same however long the log
     // is. It checks the file before every write, so a log that was replaced since (a new template
@@ -65,26 +65,25 @@ void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
     std::lock_guard<std::mutex> hold(lock);
     if (!writer || std::strcmp(writer->GetPath(), logPath) != 0)
         writer = std::make_unique<CUninstallLog>(logPath);
-    writer->WriteString(key, value);
+    const bool written = writer->WriteString(key, value);
     // Not left open: the caller may delete or replace the log once this returns.
     writer->Close();
+    return written;
 }
 
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path)
 {
-    WriteLogString(logPath, ItemKey(UninstallLog::kFileKey, index), path);
-    return index + 1;
+    return WriteLogString(logPath, ItemKey(UninstallLog::kFileKey, index), path) ? index + 1 : index;
 }
 
 int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path)
 {
-    log.WriteString(ItemKey(UninstallLog::kFileKey, index), path);
-    return index + 1;
+    return log.WriteString(ItemKey(UninstallLog::kFileKey, index), path) ? index + 1 : index;
 }
 
-void WriteLogFileCount(LPCSTR logPath, int count)
+bool WriteLogFileCount(LPCSTR logPath, int count)
 {
     CString value;
     value.Format("%d", count);
-    WriteLogString(logPath, UninstallLog::kFileNum, value);
+    return WriteLogString(logPath, UninstallLog::kFileNum, value);
 }

@@ -14,12 +14,14 @@ int ReadScriptItem(const ScriptInt& key, int item);
 
 // Writes `key` = `value` into section "files" of the log at `logPath` (creating the file, the
 // section or the key as needed), as WritePrivateProfileStringA would, at a cost that does not grow
-// with the log (see CUninstallLog). A failed write is ignored by every caller.
-void WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value);
-// Logs one created file or folder as "file<index>" and returns the next index.
+// with the log (see CUninstallLog). False when the line could not be written.
+bool WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value);
+// Logs one created file or folder as "file<index>" and returns the next free index: index + 1, or
+// `index` itself when the line could not be written, so that the next path takes its place and
+// the keys stay without a gap (a reader of a log without "filenum" stops at the first missing one).
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path);
 // The same through a writer that keeps the log open between entries (a whole phase's worth).
 class CUninstallLog;
 int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path);
-// Writes "filenum".
-void WriteLogFileCount(LPCSTR logPath, int count);
+// Writes "filenum"; false when it could not be written.
+bool WriteLogFileCount(LPCSTR logPath, int count);

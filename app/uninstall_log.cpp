@@ -142,6 +142,9 @@ bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
 
 bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
 {
+    // Whether the profile functions open a file that another handle holds for writing depends on
+    // the share modes of both opens; with this handle closed the question never arises.
+    Close();
     m_bKnown = false;
     return WritePrivateProfileStringA(UninstallLog::kSection, key, value, m_strPath) != FALSE;
 }

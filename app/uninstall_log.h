@@ -22,8 +22,9 @@
 //
 // Every line goes to the file with one WriteFile, with no buffer of its own in between, so the
 // lines written so far are in the file whatever becomes of the process. The file is opened at the
-// first write and stays open until Close or the destructor (opening it costs more than the write
-// under Wine); it is shared for reading, writing and deletion. The object remembers the file's
+// first write and stays open until Close, the destructor or a write handed to the platform (which
+// then finds no other handle on the file; opening it costs more than the write under Wine); it is
+// shared for reading, writing and deletion. The object remembers the file's
 // size and write time after its own writes (moving the time on when the clock has not); when they
 // differ at the next write (the template copied over it, another writer), the file is read again
 // before anything is written.

@@ -4,14 +4,15 @@
 #include "uninstall_log.h"
 #include "unzip_single.h"
 
-namespace {
-
-void NoteFailure(FilePhaseResult& result, const CString& what)
+void InstallFailures::NoteNotInstalled(const CString& path)
 {
-    if (result.failures++ == 0) result.firstFailure = what;
+    if (notInstalled++ == 0) firstNotInstalled = path;
 }
 
-}  // namespace
+void InstallFailures::NoteNotLogged(const CString& path)
+{
+    if (notLogged++ == 0) firstNotLogged = path;
+}
 
 FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, const CString& logPath,
                                     InstallProgress& progress)
@@ -21,27 +22,36 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
     // shortcut phase, "filenum") find the file as this one left it.
     CUninstallLog log(logPath);
     char name[MAX_PATH];
-    bool more = pack.ReadNextEntry(destDir, name);
-    while (more) {
+    for (;;) {
+        const bool read = pack.ReadNextEntry(destDir, name);
+        const bool skipped = pack.GetLastStatus() == PackReadStatus::Skipped;
+        if (!read && !skipped) break;
         if (progress.IsCancelled()) {
             result.cancelled = true;
             return result;
         }
-        CString target = destDir + "\\" + name;
-        CString archive = target + ".zip";
+        // A skipped entry made nothing that the log would have to name.
+        CString target = destDir + "\\" + (read ? name : pack.GetLastEntryName());
         progress.ShowFile(target);
-        result.nextIndex = LogCreatedPath(log, result.nextIndex, target);
+        if (skipped) {
+            result.failures.NoteNotInstalled(target);
+            progress.Step();
+            continue;
+        }
+        CString archive = target + ".zip";
+        const int index = result.nextIndex;
+        result.nextIndex = LogCreatedPath(log, index, target);
+        if (result.nextIndex == index) result.failures.NoteNotLogged(target);
         // An existing read-only, hidden or system file of that name is replaced.
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        if (!UnzipSingleFile(archive, target)) NoteFailure(result, target);
+        if (!UnzipSingleFile(archive, target)) result.failures.NoteNotInstalled(target);
         DeleteFileA(archive);
         progress.Step();
-        more = pack.ReadNextEntry(destDir, name);
     }
     if (pack.GetLastStatus() == PackReadStatus::Failed) {
         // The entry that could not be read in full; the package itself when even its name is lost.
         LPCSTR failed = pack.GetLastEntryName();
-        NoteFailure(result, *failed ? destDir + "\\" + failed : CString(SetupFile::kPackage));
+        result.failures.damagedAt = *failed ? destDir + "\\" + failed : CString(SetupFile::kPackage);
     }
     return result;
 }

@@ -21,24 +21,48 @@ private:
     CExtractDlg& m_dialog;
 };
 
-void ReportIncomplete(CExtractDlg& dialog, const FilePhaseResult& files)
-{
-    CString text;
-    text.Format("Installation incomplete! %d file(s) could not be installed, the first:\n%s",
-                files.failures, static_cast<LPCSTR>(files.firstFailure));
-    dialog.ShowMessage(text, "setup", MB_OK);
-}
+// The same for the shortcut phase: it holds still while the Cancel question is open, and a path
+// that the log refused counts with the phase's other failures.
+class DialogShortcutObserver : public ShortcutPhaseObserver {
+public:
+    DialogShortcutObserver(CExtractDlg& dialog, InstallFailures& failures)
+        : m_dialog(dialog), m_failures(failures) {}
+    void Pause() override { m_dialog.Pause(); }
+    void NotLogged(LPCSTR path) override { m_failures.NoteNotLogged(path); }
 
-// The installation after its files: the shortcuts, "filenum", then the finish dialog in place of
-// the progress dialog.
-void CompleteInstallation(CExtractDlg& dialog, const CString& logPath, int nextIndex)
+private:
+    CExtractDlg& m_dialog;
+    InstallFailures& m_failures;
+};
+
+// One box for everything that went wrong, each fact with the first path it concerns.
+void ReportIncomplete(CExtractDlg& dialog, const InstallFailures& failures)
 {
-    int index = InstallShortcuts(dialog.m_strDestDir, logPath, nextIndex);
-    WriteLogFileCount(logPath, index);
-    dialog.Hide();
-    CFinishDlg finish;
-    finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
-    finish.DoModal();
+    CString text = "Installation incomplete! ";
+    CString part;
+    bool first = true;
+    auto add = [&](const CString& fact) {
+        if (!first) text += "\n\n";
+        text += fact;
+        first = false;
+    };
+    if (failures.notInstalled > 0) {
+        part.Format("%d file(s) could not be installed, the first:\n%s", failures.notInstalled,
+                    static_cast<LPCSTR>(failures.firstNotInstalled));
+        add(part);
+    }
+    if (!failures.damagedAt.IsEmpty()) {
+        part.Format("The package is damaged: this file and the files after it could not be "
+                    "installed:\n%s", static_cast<LPCSTR>(failures.damagedAt));
+        add(part);
+    }
+    if (failures.notLogged > 0) {
+        part.Format("%d item(s) could not be recorded in the uninstall log, so an uninstaller "
+                    "would leave them behind, the first:\n%s", failures.notLogged,
+                    static_cast<LPCSTR>(failures.firstNotLogged));
+        add(part);
+    }
+    dialog.ShowMessage(text, "setup", MB_OK);
 }
 
 }  // namespace
@@ -57,13 +81,24 @@ UINT InstallWorker(LPVOID param)
     DialogProgress progress(dialog);
     FilePhaseResult files = InstallPackageFiles(pack, dialog.m_strDestDir, logPath, progress);
     pack.Close();
-    if (!dialog.IsCancelled()) {
-        // An incomplete installation ends as a cancel does: no shortcuts, no "filenum", so that
-        // the log lets an uninstaller remove what was made.
-        if (files.failures > 0)
-            ReportIncomplete(dialog, files);
-        else
-            CompleteInstallation(dialog, logPath, files.nextIndex);
+    // A question opened during the last entry is answered before the flag is read.
+    dialog.Pause();
+    // An incomplete installation ends as a cancel does: no shortcuts, no "filenum", so that the
+    // log lets an uninstaller remove what was made.
+    if (!dialog.IsCancelled() && files.failures.Any()) ReportIncomplete(dialog, files.failures);
+    if (!dialog.IsCancelled() && !files.failures.Any()) {
+        // A Cancel confirmed from here on changes nothing: the files are all in place.
+        DialogShortcutObserver observer(dialog, files.failures);
+        int index = InstallShortcuts(dialog.m_strDestDir, logPath, files.nextIndex, observer);
+        if (!WriteLogFileCount(logPath, index)) files.failures.NoteNotLogged(logPath);
+        if (files.failures.Any()) {
+            ReportIncomplete(dialog, files.failures);
+        } else {
+            dialog.Hide();
+            CFinishDlg finish;
+            finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
+            finish.DoModal();
+        }
     }
     dialog.End();
     return 0;

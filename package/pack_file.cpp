@@ -74,34 +74,62 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     if (std::fread(&header, 1, sizeof header, m_pStream) < sizeof header)
         return std::ferror(m_pStream) ? Fail() : End();  // a shorter remainder is not an entry
 
+    // A name field without its NUL is no header the package tool writes: the stream is out of
+    // step with the entries, and the size beside it means nothing.
+    const char* name = GetEntryName(header);
+    if (name == nullptr) return Fail();
+    std::strcpy(m_szLastName, name);
+    const std::uint32_t size = GetEntrySize(header);
+
     // The name is checked before anything is created: "..\x" would leave the destination, "COM1"
     // would open a device, and "x." would create a file other than the one the log names.
-    const char* name = GetEntryName(header);
-    std::strcpy(m_szLastName, name != nullptr ? name : "");
-    if (name == nullptr || !IsAcceptableEntryName(name)) return Fail();
-
     char szArchivePath[MAX_PATH];
-    if (!FormArchivePath(destDir, name, szArchivePath)) return Fail();
-
-    CreateDirectoriesOf(szArchivePath);
-    std::FILE* archive = std::fopen(szArchivePath, "wb");
-    if (archive == nullptr && m_nKnownFolderLength > 0) {
-        // A folder known from an earlier entry may have gone since: make every level again.
-        m_nKnownFolderLength = 0;
-        CreateDirectoriesOf(szArchivePath);
-        archive = std::fopen(szArchivePath, "wb");
+    if (!IsAcceptableEntryName(name) || !FormArchivePath(destDir, name, szArchivePath))
+        return SkipData(size);
+    std::FILE* archive = CreateArchive(szArchivePath);
+    if (archive == nullptr) return SkipData(size);
+    bool written = true;
+    const bool read = CopyEntryData(archive, size, written);
+    if (!CloseWrittenFile(archive)) written = false;
+    if (!read || !written) {
+        DeleteFileA(szArchivePath);  // nothing logs a partial archive, so nothing would remove it
+        return read ? Skip() : Fail();
     }
-    if (archive == nullptr) return Fail();
-    // The archive's folder exists now: the next entry need not ask for it, nor for its parents.
-    const std::size_t folderLength = std::strrchr(szArchivePath, '\\') - szArchivePath + 1;
-    std::memcpy(m_szKnownFolder, szArchivePath, folderLength);
-    m_nKnownFolderLength = folderLength;
-    const bool copied = CopyEntryData(archive, GetEntrySize(header));
-    if (!CloseWrittenFile(archive) || !copied) return Fail();
 
     std::strcpy(nameOut, name);  // shorter than the archive path, so it fits MAX_PATH bytes
     m_status = PackReadStatus::Entry;
     return true;
+}
+
+bool CPackFile::Skip()
+{
+    m_status = PackReadStatus::Skipped;
+    return false;
+}
+
+bool CPackFile::SkipData(std::uint32_t size)
+{
+    // Read, not sought past: an entry whose data runs past the end is damage, not a skip.
+    bool written = true;
+    return CopyEntryData(nullptr, size, written) ? Skip() : Fail();
+}
+
+std::FILE* CPackFile::CreateArchive(LPCSTR archivePath)
+{
+    CreateDirectoriesOf(archivePath);
+    std::FILE* archive = std::fopen(archivePath, "wb");
+    if (archive == nullptr && m_nKnownFolderLength > 0) {
+        // A folder known from an earlier entry may have gone since: make every level again.
+        m_nKnownFolderLength = 0;
+        CreateDirectoriesOf(archivePath);
+        archive = std::fopen(archivePath, "wb");
+    }
+    if (archive == nullptr) return nullptr;
+    // The archive's folder exists now: the next entry need not ask for it, nor for its parents.
+    const std::size_t folderLength = std::strrchr(archivePath, '\\') - archivePath + 1;
+    std::memcpy(m_szKnownFolder, archivePath, folderLength);
+    m_nKnownFolderLength = folderLength;
+    return archive;
 }
 
 void CPackFile::CreateDirectoriesOf(LPCSTR archivePath)
@@ -126,7 +154,7 @@ void CPackFile::CreateDirectoryPrefix(LPCSTR path)
     CreateDirectoryA(path, nullptr);
 }
 
-bool CPackFile::CopyEntryData(std::FILE* archive, std::uint32_t size)
+bool CPackFile::CopyEntryData(std::FILE* archive, std::uint32_t size, bool& written)
 {
     std::uint32_t remaining = size;
     while (remaining > 0) {
@@ -136,7 +164,9 @@ bool CPackFile::CopyEntryData(std::FILE* archive, std::uint32_t size)
         // Nothing delivered without the end of the file is a read error; reading again would
         // deliver nothing again.
         if (got == 0) return false;
-        if (std::fwrite(m_szCopyBuffer, 1, got, archive) != got) return false;
+        // After a failed write the rest is still read, so that the stream reaches the next entry.
+        if (archive != nullptr && written && std::fwrite(m_szCopyBuffer, 1, got, archive) != got)
+            written = false;
         remaining -= static_cast<std::uint32_t>(got);
     }
     return true;

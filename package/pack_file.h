@@ -8,11 +8,17 @@
 
 #include "pack_format.h"
 
-// What the latest ReadNextEntry met: an entry written out, the clean end of the package (nothing
-// left, or a remainder shorter than a header, which the format ignores), or a failure (the
-// package cut short inside an entry, a refused name, an entry archive that could not be created,
-// written or closed, a read error, no open package).
-enum class PackReadStatus { Entry, End, Failed };
+// What the latest ReadNextEntry met:
+// - Entry: an entry written out as its archive.
+// - Skipped: an entry whose archive was not written (a refused name, an archive path too long, an
+//   archive that could not be created, written or closed). Its data has been read past and no
+//   archive of it is left, so the stream stands at the next entry and reading may go on.
+// - End: the clean end of the package (nothing left, or a remainder shorter than a header, which
+//   the format ignores).
+// - Failed: the package cannot be read further (cut short inside an entry, a read error, a header
+//   whose name field holds no NUL and whose size cannot be trusted either, no open package). The
+//   partial archive of the entry under way is deleted.
+enum class PackReadStatus { Entry, Skipped, End, Failed };
 
 class CPackFile {
 public:
@@ -27,14 +33,14 @@ public:
     // Reads the entry at the stream's position and writes its data to destDir + "\" + name +
     // ".zip", creating the directories of that path first. On success copies the name as stored
     // into `nameOut` (a buffer of MAX_PATH bytes) and returns true; `nameOut` is written only then.
-    // False ends the package for the caller; GetLastStatus tells a clean end from a failure.
-    // After a failure every further read fails as well, until the next Open.
+    // False for anything else; GetLastStatus tells a skipped entry (read on) from a clean end and
+    // a failure. After a failure every further read fails as well, until the next Open.
     bool ReadNextEntry(LPCSTR destDir, LPSTR nameOut);
 
     PackReadStatus GetLastStatus() const { return m_status; }
-    // The name in the header that the latest ReadNextEntry read, also when the entry then failed
-    // (a package cut short, an archive that could not be written); "" when it read no header or
-    // the name field held no terminating NUL.
+    // The name in the header that the latest ReadNextEntry read, also when the entry was then
+    // skipped or failed (a package cut short); "" when it read no header or the name field held
+    // no terminating NUL.
     LPCSTR GetLastEntryName() const { return m_szLastName; }
 
     // Closes the package; does nothing on a closed reader.
@@ -50,9 +56,12 @@ private:
     static constexpr std::size_t kCopyChunk = 0x10000;
 
     bool End();
+    bool Skip();
     bool Fail();
+    bool SkipData(std::uint32_t size);
+    std::FILE* CreateArchive(LPCSTR archivePath);
     void CreateDirectoriesOf(LPCSTR archivePath);
-    bool CopyEntryData(std::FILE* archive, std::uint32_t size);
+    bool CopyEntryData(std::FILE* archive, std::uint32_t size, bool& written);
 
     std::FILE* m_pStream = nullptr;
     PackReadStatus m_status = PackReadStatus::End;

@@ -19,9 +19,42 @@ CString WithoutTrailingBackslash(const CString& strDir)
     return strDir;
 }
 
+// Logs the phase's paths one after another, telling the observer of any that the log refused.
+class PhaseLog {
+public:
+    PhaseLog(const CString& strLogPath, int nFileIndex, ShortcutPhaseObserver& observer)
+        : m_strLogPath(strLogPath), m_nFileIndex(nFileIndex), m_observer(observer) {}
+
+    void Add(const CString& strPath)
+    {
+        const int nNext = LogCreatedPath(m_strLogPath, m_nFileIndex, strPath);
+        if (nNext == m_nFileIndex) m_observer.NotLogged(strPath);
+        m_nFileIndex = nNext;
+    }
+    int NextIndex() const { return m_nFileIndex; }
+
+private:
+    const CString& m_strLogPath;
+    int m_nFileIndex;
+    ShortcutPhaseObserver& m_observer;
+};
+
+class NoObserver : public ShortcutPhaseObserver {
+public:
+    void Pause() override {}
+    void NotLogged(LPCSTR) override {}
+};
+
 }  // namespace
 
 int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex)
+{
+    NoObserver nobody;
+    return InstallShortcuts(strDestDir, strLogPath, nFileIndex, nobody);
+}
+
+int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex,
+                     ShortcutPhaseObserver& observer)
 {
     // The registry text is taken as it stands: nothing is trimmed or expanded.
     CString strPrograms;
@@ -38,21 +71,24 @@ int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int n
     if (strPrograms.IsEmpty())
         strPrograms = strTargetDir;
 
+    PhaseLog log(strLogPath, nFileIndex, observer);
     CString strGroup = ReadScript(Script::kGroup);
     CString strCurrentFolder = strPrograms + "\\" + strGroup;
     // A folder that exists already, or cannot be made, is logged all the same.
+    observer.Pause();
     CreateDirectoryA(strCurrentFolder, nullptr);
-    nFileIndex = LogCreatedPath(strLogPath, nFileIndex, strCurrentFolder);
+    log.Add(strCurrentFolder);
 
     // The current folder carries over: a shortcut goes into the latest item group before it.
     // Item groups always lie directly below the program group, never inside each other.
     int nItems = ReadScript(Script::kItemNum);
     for (int i = 0; i < nItems; ++i) {
+        observer.Pause();
         CString strItemGroup = ReadScriptItem(Script::kItemGroup, i);
         if (!strItemGroup.IsEmpty()) {
             strCurrentFolder = strPrograms + "\\" + strGroup + "\\" + strItemGroup;
             CreateDirectoryA(strCurrentFolder, nullptr);
-            nFileIndex = LogCreatedPath(strLogPath, nFileIndex, strCurrentFolder);
+            log.Add(strCurrentFolder);
             continue;
         }
 
@@ -63,14 +99,15 @@ int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int n
 
         CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
                        strCurrentFolder, strArguments);
-        nFileIndex = LogCreatedPath(strLogPath, nFileIndex, strCurrentFolder + strLinkName);
+        log.Add(strCurrentFolder + strLinkName);
 
         // An unread desktop folder leaves the bare link name as the desktop shortcut's path.
         if (ReadScriptItem(Script::kItemDesktop, i) != 0) {
+            observer.Pause();
             CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
                            strDesktop, strArguments);
-            nFileIndex = LogCreatedPath(strLogPath, nFileIndex, strDesktop + strLinkName);
+            log.Add(strDesktop + strLinkName);
         }
     }
-    return nFileIndex;
+    return log.NextIndex();
 }

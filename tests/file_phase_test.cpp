@@ -63,7 +63,7 @@ TEST_F(FilePhase, ACancelDuringTheSecondEntryEndsBeforeTheThird)
     FilePhaseResult result = Run(Entries({"a", "sub\\b", "c", "d", "e"}), progress);
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.nextIndex, 2);
-    EXPECT_EQ(result.failures, 0);
+    EXPECT_FALSE(result.failures.Any());
     EXPECT_EQ(progress.m_shown, (std::vector<std::string>{Target("a"), Target("sub\\b")}));
     EXPECT_EQ(progress.m_nSteps, 2);
     EXPECT_EQ(LoggedPaths(log), progress.m_shown);
@@ -74,28 +74,34 @@ TEST_F(FilePhase, ACancelDuringTheSecondEntryEndsBeforeTheThird)
 }
 
 // A clean end, also of a package without entries or with a remainder shorter than a header, is no
-// failure; a refused name and an entry cut short are, once each, named by their target.
-TEST_F(FilePhase, OnlyEntriesNotInstalledInFullCountAsFailures)
+// failure. An entry that cannot be written out is counted and passed over, the entries after it
+// installed; a package cut short ends the phase at the entry it cuts, with no archive left.
+TEST_F(FilePhase, EntriesNotWrittenArePassedOverAndDamageEndsThePhase)
 {
     for (const std::string& bytes : {std::string(), Entries({"a"}) + "short"}) {
         ScriptedProgress progress;
         FilePhaseResult result = Run(bytes, progress);
-        EXPECT_EQ(result.failures, 0);
+        EXPECT_FALSE(result.failures.Any());
         EXPECT_FALSE(result.cancelled);
     }
 
     ScriptedProgress refused;
-    FilePhaseResult result = Run(Entries({"a", "..\\escape", "b"}), refused);
-    EXPECT_EQ(result.failures, 1);
-    EXPECT_EQ(std::string(result.firstFailure), Target("..\\escape"));
-    EXPECT_EQ(refused.m_nSteps, 1);
+    FilePhaseResult result = Run(Entries({"a", "..\\escape", "b", "CON", "c"}), refused);
+    EXPECT_EQ(result.failures.notInstalled, 2);
+    EXPECT_EQ(std::string(result.failures.firstNotInstalled), Target("..\\escape"));
+    EXPECT_TRUE(result.failures.damagedAt.IsEmpty());
+    EXPECT_EQ(refused.m_nSteps, 5);
+    EXPECT_EQ(LoggedPaths(log), (std::vector<std::string>{Target("a"), Target("b"), Target("c")}));
+    EXPECT_EQ(ReadWholeFile(Target("c")), "c data");
+    EXPECT_FALSE(FileExists(dir / "escape.zip"));
 
     ScriptedProgress cut;
     std::string last = PackEntry("z", MakeZip({{"m", SampleBytes(3000)}}));
-    result = Run(Entries({"a"}) + last.substr(0, last.size() - 10), cut);
-    EXPECT_EQ(result.failures, 1);
-    EXPECT_EQ(std::string(result.firstFailure), Target("z"));
+    result = Run(Entries({"y"}) + last.substr(0, last.size() - 10), cut);
+    EXPECT_EQ(result.failures.notInstalled, 0);
+    EXPECT_EQ(std::string(result.failures.damagedAt), Target("z"));
     EXPECT_EQ(result.nextIndex, 1);
+    EXPECT_FALSE(FileExists(Target("z") + ".zip")) << "the partial archive is deleted";
 }
 
 }  // namespace

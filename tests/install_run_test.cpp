@@ -445,11 +445,11 @@ TEST_F(BarRun, ALargerTotalLeavesTheBarShortOfFull)
     ExpectBarAfterFiveEntries(10, Bar{0, 10, 5});
 }
 
-// The destination's parent is missing: the dialog makes only the last component, so neither it nor
-// the log copy is made, but the worker starts, and the package reader makes the folders.
-TEST_F(InstallRun, ADestinationWithAMissingParentStillStartsTheWorker)
+// On a fresh machine the destination's parents are missing too: every level is made before the
+// template is copied, so the log keeps the template's keys for the uninstaller.
+TEST_F(InstallRun, ADestinationWithMissingParentsGetsTheTemplate)
 {
-    dest = root / "missing\\Quenthary";
+    dest = root / "missing\\deeper\\Quenthary";
     std::vector<PackItem> items = {Item("a.txt", "a")};
     WritePackage(items);
     WriteScript(1);
@@ -459,16 +459,22 @@ TEST_F(InstallRun, ADestinationWithAMissingParentStillStartsTheWorker)
         PressCloseBox(finish);
     });
     EXPECT_EQ(ReadWholeFile(Target(items[0])), "a");
-    // The log began with its first entry, without the template's keys.
-    EXPECT_EQ(GetPrivateProfileIntA("uninstall", "product", -1, Log().c_str()), -1);
+    char product[32] = "";
+    GetPrivateProfileStringA("uninstall", "product", "", product, sizeof product, Log().c_str());
+    EXPECT_STREQ(product, "Quenthary");
     EXPECT_EQ(LoggedPaths(Log()).at(0), Target(items[0]));
     EXPECT_EQ(FileNum(), 4);
 }
 
-// The copy keeps the template's attributes, read-only included; nothing reports it.
-TEST_F(InstallRun, AReadOnlyTemplateGivesAReadOnlyLog)
+// A template from read-only media, and a read-only log of an earlier installation in the
+// destination: the log is the template's copy, and writable. (Run as root, Wine would write a
+// read-only file all the same, so the attribute itself is what is checked.)
+TEST_F(InstallRun, AReadOnlyTemplateAndAReadOnlyOldLogGiveAWritableLog)
 {
     ASSERT_TRUE(SetFileAttributesA(SetupPath(SetupFile::kLog).c_str(), FILE_ATTRIBUTE_READONLY));
+    CreateDirectoryA(dest.c_str(), nullptr);
+    WriteWholeFile(Log(), "[files]\r\nfile0=C:\\old\\install.txt\r\n");
+    ASSERT_TRUE(SetFileAttributesA(Log().c_str(), FILE_ATTRIBUTE_READONLY));
     WritePackage({Item("a.txt", "a")});
     WriteScript(1);
     RunInstall([&](DWORD) {
@@ -478,9 +484,13 @@ TEST_F(InstallRun, AReadOnlyTemplateGivesAReadOnlyLog)
     });
     DWORD attributes = GetFileAttributesA(Log().c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(ReadWholeFile(dest + "\\a.txt"), "a");
-    SetFileAttributesA(Log().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), Paths{Target(Item("a.txt", "a")), group, group + "\\Play.lnk",
+                                               desktop + "\\Play.lnk"}));
+    char product[32] = "";
+    GetPrivateProfileStringA("uninstall", "product", "", product, sizeof product, Log().c_str());
+    EXPECT_STREQ(product, "Quenthary");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -730,6 +740,53 @@ TEST_F(CancelRun, IdokDuringTheFilePhaseDoesNotEndTheDialog)
     EXPECT_EQ(FileNum(), kCount + 3);
 }
 
+// The question holds the shortcut phase still too; a Yes there changes nothing, since every file
+// is in place: the phase goes on to the end and the finish dialog comes.
+TEST_F(InstallRun, TheQuestionPausesTheShortcutPhaseAndYesThereChangesNothing)
+{
+    constexpr int kItems = 100;
+    std::string script = "[main]\r\ntotalfiles=1\r\n[shortcut]\r\ngroup=Quenthary Test\r\nitemnum=" +
+                         std::to_string(kItems) + "\r\n";
+    for (int i = 0; i < kItems; ++i)
+        script += "item" + std::to_string(i) + "FileName=a.txt\r\nitem" + std::to_string(i) +
+                  "Desc=Link " + std::to_string(i) + "\r\n";
+    WriteWholeFile(SetupPath(SetupFile::kScript), script);
+    WritePackage({Item("a.txt", "a")});
+    // The shortcuts in the group so far.
+    auto links = [&] {
+        int count = 0;
+        WIN32_FIND_DATAA fd;
+        HANDLE h = FindFirstFileA((group + "\\*.lnk").c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return 0;
+        do ++count; while (FindNextFileA(h, &fd));
+        FindClose(h);
+        return count;
+    };
+
+    RunInstall([&](DWORD ui) {
+        HWND progress = WaitForProgressDialog(ui);
+        ASSERT_NE(progress, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return links() > 0; }, kTimeoutMs)) << "no shortcut was made";
+        PressButton(progress, IDCANCEL);
+        HWND question = WaitForBox(kQuestion);
+        ASSERT_NE(question, nullptr);
+        // At most the shortcut under way when the question opened is finished.
+        Sleep(100);
+        const int made = links();
+        Sleep(400);
+        EXPECT_EQ(links(), made);
+        EXPECT_LT(made, kItems) << "the shortcut phase ran too fast for this test";
+        PressButton(question, IDYES);
+        // Saving a shortcut costs Wine tens of milliseconds.
+        HWND finish = WaitForFinishDialog(60000);
+        ASSERT_NE(finish, nullptr);
+        PressCloseBox(finish);
+    });
+    EXPECT_TRUE(dlg->IsCancelled());
+    EXPECT_EQ(links(), kItems);
+    EXPECT_EQ(FileNum(), 1 + 1 + kItems);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Incomplete installations: every entry is still tried, logged and counted, but the run ends with
 // one message and as a cancel ends, so that the log names all that was made.
@@ -772,15 +829,62 @@ TEST_F(InstallRun, APackageCutShortIsReportedAndTheRunEndsBeforeShortcuts)
     WritePackage(items, cut.substr(0, cut.size() - 100));
     WriteScript(3);
     RunInstall([&](DWORD) {
-        HWND box = WaitForBox("Installation incomplete! 1 file(s) could not be installed, "
-                              "the first:\n" + dest + "\\c.txt");
+        HWND box = WaitForBox("Installation incomplete! The package is damaged: this file and the "
+                              "files after it could not be installed:\n" + dest + "\\c.txt");
         ASSERT_NE(box, nullptr);
         PressButton(box, IDOK);
     });
     EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1])})));
     EXPECT_EQ(ReadWholeFile(Target(items[1])), "second");
+    EXPECT_FALSE(FileExists(dest + "\\c.txt.zip")) << "the partial archive is deleted";
     ExpectEndedBeforeShortcuts();
     EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
+}
+
+// An entry that the reader refuses is passed over and the entries after it installed; when the
+// package is cut short later on, one box says both.
+TEST_F(InstallRun, ARefusedEntryIsPassedOverAndADamagedPackageSaidInTheSameBox)
+{
+    std::vector<PackItem> items = {Item("a.txt", "first"), Item("..\\outside.txt", "refused"),
+                                   Item("b.txt", "second")};
+    std::string cut = PackEntry("c.txt", MakeZip({{"member", SampleBytes(4000)}}));
+    WritePackage(items, cut.substr(0, cut.size() - 100));
+    WriteScript(4);
+    RunInstall([&](DWORD ui) {
+        HWND box = WaitForBox("Installation incomplete! 1 file(s) could not be installed, the first:\n" +
+                              Target(items[1]) + "\n\nThe package is damaged: this file and the "
+                              "files after it could not be installed:\n" + dest + "\\c.txt");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(ReadBar(FindProgressDialog(ui)), (Bar{0, 4, 3}));
+        PressButton(box, IDOK);
+    });
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[2])})));
+    EXPECT_EQ(ReadWholeFile(Target(items[2])), "second");
+    EXPECT_FALSE(FileExists(root / "outside.txt"));
+    EXPECT_FALSE(FileExists(root / "outside.txt.zip"));
+    ExpectEndedBeforeShortcuts();
+}
+
+// A log that refuses its lines (here a folder stands where the log would be) is no silent
+// success: the files are installed, but the box says that the uninstaller would not know of them.
+TEST_F(InstallRun, ALogThatCannotBeWrittenIsReported)
+{
+    CreateDirectoryA(dest.c_str(), nullptr);
+    ASSERT_TRUE(CreateDirectoryA(Log().c_str(), nullptr));
+    std::vector<PackItem> items = {Item("a.txt", "first"), Item("b.txt", "second")};
+    WritePackage(items);
+    WriteScript(2);
+    RunInstall([&](DWORD) {
+        HWND box = WaitForBox("Installation incomplete! 2 item(s) could not be recorded in the "
+                              "uninstall log, so an uninstaller would leave them behind, the first:\n" +
+                              Target(items[0]));
+        ASSERT_NE(box, nullptr);
+        PressButton(box, IDOK);
+    });
+    EXPECT_EQ(ReadWholeFile(Target(items[1])), "second");
+    EXPECT_FALSE(DirectoryExists(group));
+    EXPECT_FALSE(FindDialogWhere(IsFinishDialog));
+    RemoveDirectoryA(Log().c_str());
 }
 
 // A package without entries and a clean end are no failure: the run goes on to the finish dialog.
@@ -802,19 +906,21 @@ TEST_F(InstallRun, AFullDiskIsReportedAndTheRunEndsBeforeShortcuts)
     REQUIRE_SMALL_DRIVE(drive);
     ScratchDir small(drive);
     dest = small / "Quenthary";
-    // Zeros deflate to almost nothing: the archive fits, the installed file does not.
-    std::vector<PackItem> items = {Item("a.txt", "first"), Item("big.bin", std::string(2 << 20, '\0'))};
+    // Zeros deflate to almost nothing: the archive fits, the installed file does not. The part of
+    // it that was written fills the drive, so the entries after it are counted too: each is tried.
+    std::vector<PackItem> items = {Item("a.txt", "first"), Item("big.bin", std::string(2 << 20, '\0')),
+                                   Item("c.txt", SampleBytes(20000, 3)), Item("d.txt", SampleBytes(20000, 4))};
     WritePackage(items);
-    WriteScript(2);
+    WriteScript(4);
     RunInstall([&](DWORD) {
-        HWND box = WaitForBox("Installation incomplete! 1 file(s) could not be installed, "
+        HWND box = WaitForBox("Installation incomplete! 3 file(s) could not be installed, "
                               "the first:\n" + Target(items[1]));
         ASSERT_NE(box, nullptr);
         PressButton(box, IDOK);
     });
     EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1])})));
     EXPECT_EQ(ReadWholeFile(Target(items[0])), "first");
-    EXPECT_FALSE(FileExists(Target(items[1]) + ".zip"));
+    for (const PackItem& item : items) EXPECT_FALSE(FileExists(Target(item) + ".zip")) << item.name;
     ExpectEndedBeforeShortcuts();
 }
 

@@ -169,7 +169,7 @@ TEST_F(PackFileTest, FoldersOfThePreviousEntryAreNotAskedForAgainUnlessTheyHaveG
     EXPECT_EQ(pack.m_requested.back(), m_dest + "\\a\\c\\");
 }
 
-TEST_F(PackFileTest, PackageCutShortInsideAnEntryIsAFailureThatKeepsTheBytesPresent)
+TEST_F(PackFileTest, PackageCutShortInsideAnEntryIsAFinalFailureThatLeavesNoArchive)
 {
     const std::string data = SampleBytes(100000);
     for (std::size_t present : {std::size_t{300}, std::size_t{70000}}) {
@@ -181,7 +181,8 @@ TEST_F(PackFileTest, PackageCutShortInsideAnEntryIsAFailureThatKeepsTheBytesPres
         EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
         EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
         EXPECT_STREQ(name, "ok.bin");
-        EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\cut.bin.zip"), data.substr(0, present)));
+        EXPECT_STREQ(m_pack.GetLastEntryName(), "cut.bin");
+        EXPECT_FALSE(FileExists(m_dest + "\\cut.bin.zip")) << "nothing would ever remove a partial archive";
         // A failure is final: a further read does not turn it into a clean end.
         EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
         EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
@@ -198,30 +199,54 @@ TEST_F(PackFileTest, ExistingEntryArchiveIsTruncated)
     EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\x.txt.zip"), "new"));
 }
 
-TEST_F(PackFileTest, NamesThatWindowsWouldResolveElsewhereAreRefusedWithNothingCreated)
+TEST_F(PackFileTest, NamesThatWindowsWouldResolveElsewhereAreSkippedWithNothingCreated)
 {
     CreateDirectoryA(m_dest.c_str(), nullptr);
     std::vector<std::string> headers;
     for (const char* refused : {"", "..\\x", "a\\..\\..\\x", "a/../../x", "C:\\x", "C:x", "x.txt:stream",
                                 "CON", "sub\\com1.txt", "LPT9", "nul.zip", "a\\b.\\c", "x ", "dir \\x"})
         headers.push_back(PackEntry(refused, "zip"));
-    PackEntryHeader noNul;
-    std::memset(&noNul, 'n', sizeof noNul);
-    SetEntrySize(noNul, 3);
-    headers.push_back(std::string(reinterpret_cast<const char*>(&noNul), sizeof noNul) + "zip");
 
     for (const std::string& entry : headers) {
         SCOPED_TRACE(entry.substr(0, entry.find('\0')));
         OpenPackage(entry + PackEntry("good.txt", "zip"));
         char name[MAX_PATH] = "untouched";
         EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
-        EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
+        EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Skipped);
         EXPECT_STREQ(name, kUntouched);
-        EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name)) << "nor is the good entry after it";
+        EXPECT_EQ(m_pack.GetLastEntryName(), entry.substr(0, entry.find('\0')));
         EXPECT_EQ(Listing(m_dest), std::vector<std::string>{});
         EXPECT_EQ(Listing(m_scratch.Path()), (std::vector<std::string>{"data.pak", "dest\\"}));
+        // Its data was passed over: the entry after it is read as it stands.
+        EXPECT_TRUE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+        EXPECT_STREQ(name, "good.txt");
+        EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+        EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::End);
         m_pack.Close();
+        DeleteFileA((m_dest + "\\good.txt.zip").c_str());
     }
+
+    // A name field without its NUL is no header at all: its size means nothing, and reading ends.
+    PackEntryHeader noNul;
+    std::memset(&noNul, 'n', sizeof noNul);
+    SetEntrySize(noNul, 3);
+    OpenPackage(std::string(reinterpret_cast<const char*>(&noNul), sizeof noNul) + "zip" +
+                PackEntry("good.txt", "zip"));
+    char name[MAX_PATH] = "untouched";
+    EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
+    EXPECT_STREQ(m_pack.GetLastEntryName(), "");
+    EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_EQ(Listing(m_dest), std::vector<std::string>{});
+}
+
+// A refused entry whose data runs past the end of the package is damage, not a skip.
+TEST_F(PackFileTest, RefusedEntryCutShortIsAFailure)
+{
+    OpenPackage(PackEntry("..\\x", SampleBytes(5000)).substr(0, kPackHeaderSize + 100));
+    char name[MAX_PATH];
+    EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
 }
 
 TEST_F(PackFileTest, ArchivePathsBeyond259CharactersCannotBeCreated)
@@ -237,7 +262,7 @@ TEST_F(PackFileTest, ArchivePathsBeyond259CharactersCannotBeCreated)
     EXPECT_EQ(name, longest);
     EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\" + longest + ".zip"), "fits"));
     EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
-    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
+    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Skipped);
     EXPECT_FALSE(DirectoryExists(m_dest + "\\e")) << "nothing is made for a path that cannot be used";
     m_pack.Close();
 
@@ -247,21 +272,23 @@ TEST_F(PackFileTest, ArchivePathsBeyond259CharactersCannotBeCreated)
     for (const std::string& dest : {m_dest, longDest}) {
         OpenPackage(PackEntry(std::string(kPackMaxNameLength, 'm'), "data"));
         EXPECT_FALSE(m_pack.ReadNextEntry(dest.c_str(), name));
-        EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
+        EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Skipped);
         m_pack.Close();
     }
     EXPECT_EQ(Listing(m_dest), (std::vector<std::string>{"d\\", "d\\" + longest.substr(2) + ".zip"}));
 }
 
-TEST_F(PackFileTest, EntryArchiveThatCannotBeCreatedIsAFailure)
+TEST_F(PackFileTest, EntryArchiveThatCannotBeCreatedIsSkipped)
 {
     CreateDirectoryA(m_dest.c_str(), nullptr);
     CreateDirectoryA((m_dest + "\\x.txt.zip").c_str(), nullptr);  // a directory in the way
     OpenPackage(PackEntry("x.txt", "data") + PackEntry("y.txt", "data"));
     char name[MAX_PATH];
     EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
-    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
-    EXPECT_FALSE(FileExists(m_dest + "\\y.txt.zip"));
+    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Skipped);
+    EXPECT_TRUE(DirectoryExists(m_dest + "\\x.txt.zip")) << "what was in the way stays";
+    EXPECT_TRUE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\y.txt.zip"), "data"));
 }
 
 TEST_F(PackFileTest, ReadersWithoutAPackage)
@@ -337,13 +364,10 @@ TEST_F(PackFileTest, ReadErrorInsideAnEntryEndsTheCopy)
     EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
     EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Failed);
     m_pack.Close();
-    // The archive keeps what arrived before the error (Wine's disconnect may drop the unread rest).
-    const std::string written = ReadWholeFile(m_dest + "\\broken.bin.zip");
-    EXPECT_LE(written.size(), data.size());
-    EXPECT_TRUE(SameBytes(written, data.substr(0, written.size())));
+    EXPECT_FALSE(FileExists(m_dest + "\\broken.bin.zip")) << "the partial archive is deleted";
 }
 
-TEST(PackFileFullDisk, FailedWritesAndClosesOfTheArchiveAreFailures)
+TEST(PackFileFullDisk, ArchivesThatCannotBeWrittenOrClosedAreSkippedAndDeleted)
 {
     REQUIRE_SMALL_DRIVE(root);
     ULARGE_INTEGER total{};
@@ -359,22 +383,28 @@ TEST(PackFileFullDisk, FailedWritesAndClosesOfTheArchiveAreFailures)
     // A write that fails part way through a large entry.
     const std::size_t beyondTheDrive = static_cast<std::size_t>(total.QuadPart) + 65536;
     WriteWholeFile(packagePath, PackEntry("fits.bin", SampleBytes(1000)) +
-                                    PackEntry("huge.bin", SampleBytes(beyondTheDrive)));
+                                    PackEntry("huge.bin", SampleBytes(beyondTheDrive)) +
+                                    PackEntry("after.bin", SampleBytes(500)));
     ASSERT_TRUE(pack.Open(packagePath.c_str()));
     ASSERT_TRUE(pack.ReadNextEntry(dest.Path().c_str(), name));
     EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Entry);
     EXPECT_FALSE(pack.ReadNextEntry(dest.Path().c_str(), name));
-    EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Failed);
+    EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Skipped);
     EXPECT_STREQ(name, "fits.bin");
+    EXPECT_FALSE(FileExists(dest / "huge.bin.zip")) << "the partial archive is deleted";
+    // Its space is free again, and the stream stands at the next entry.
+    EXPECT_TRUE(pack.ReadNextEntry(dest.Path().c_str(), name));
+    EXPECT_STREQ(name, "after.bin");
+    EXPECT_TRUE(SameBytes(ReadWholeFile(dest / "after.bin.zip"), SampleBytes(500)));
     pack.Close();
-    DeleteFileA((dest / "huge.bin.zip").c_str());
 
     // A small entry that the stream buffers whole, so the full disk shows only when it is closed.
     ASSERT_TRUE(FillDrive(dest / "filler"));
     WriteWholeFile(packagePath, PackEntry("small.bin", SampleBytes(100)));
     ASSERT_TRUE(pack.Open(packagePath.c_str()));
     EXPECT_FALSE(pack.ReadNextEntry(dest.Path().c_str(), name));
-    EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Failed);
+    EXPECT_EQ(pack.GetLastStatus(), PackReadStatus::Skipped);
+    EXPECT_FALSE(FileExists(dest / "small.bin.zip"));
 }
 
 }  // namespace

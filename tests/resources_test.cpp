@@ -126,10 +126,45 @@ TEST(Resources, DestinationDialog)
         {IDC_BROWSE, "Button", "&Browse...", BS_PUSHBUTTON | WS_TABSTOP, {200, 182, 57, 15}},
         {IDC_STATIC, "Button", "Destination Directory", BS_GROUPBOX, {7, 147, 256, 59}},
         {IDC_STATIC, "Static", "Required:", SS_LEFT | WS_GROUP, {14, 181, 32, 8}},
-        {IDC_REQUIRED, "Static", "0000 M", SS_LEFT | WS_GROUP, {51, 181, 25, 8}},
+        {IDC_REQUIRED, "Static", "0000 M", SS_LEFT | WS_GROUP, {51, 181, 140, 8}},
         {IDC_STATIC, "Static", "Available:", SS_LEFT | WS_GROUP, {14, 192, 33, 8}},
-        {IDC_AVAILABLE, "Static", "0000 M", SS_LEFT | WS_GROUP, {51, 192, 25, 8}},
+        {IDC_AVAILABLE, "Static", "0000 M", SS_LEFT | WS_GROUP, {51, 192, 140, 8}},
     });
+}
+
+// The space fields show MiB: a 2 TB disk needs seven digits. Any count up to eight digits is drawn
+// whole in the field's own font, and the fields stay inside the group box, clear of Browse.
+TEST(Resources, SpaceFieldsShowEightDigitsWhole)
+{
+    Dialog d(IDD_DESTINATION);
+    ASSERT_NE(d.get(), nullptr);
+    auto screenRect = [&](int id) {
+        RECT r;
+        GetWindowRect(GetDlgItem(d.get(), id), &r);
+        return r;
+    };
+    RECT browse = screenRect(IDC_BROWSE);
+    RECT group;
+    GetWindowRect(GetWindow(GetDlgItem(d.get(), IDC_BROWSE), GW_HWNDNEXT), &group);
+    for (int id : {IDC_REQUIRED, IDC_AVAILABLE}) {
+        SCOPED_TRACE(id);
+        HWND field = GetDlgItem(d.get(), id);
+        SetWindowTextA(field, "99999999 M");
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32A(dc, "99999999 M", 10, &text);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        RECT client;
+        GetClientRect(field, &client);
+        EXPECT_GT(text.cx, 0);
+        EXPECT_LE(text.cx, client.right) << "the text needs " << text.cx << " pixels";
+        EXPECT_LE(text.cy, client.bottom);
+        RECT r = screenRect(id);
+        EXPECT_LE(r.right, browse.left);
+        EXPECT_LT(r.right, group.right);
+    }
 }
 
 TEST(Resources, ProgressDialog)

@@ -1,8 +1,9 @@
 #include "extract_dlg.h"
 
 #include "app_icon.h"
-#include "install_worker.h"
+#include "destination.h"
 #include "module_dir.h"
+#include "install_worker.h"
 #include "resource.h"
 #include "setup_files.h"
 
@@ -50,10 +51,8 @@ BOOL CExtractDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetAppIcon(*this);
 
-    // Only the last component is created; the results are not checked (an existing folder is
-    // fine, and a failure shows entry by entry). The copy keeps the template's attributes.
-    CreateDirectoryA(m_strDestDir, nullptr);
-    CopyFileA(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, FALSE);
+    CreateFolderPath(m_strDestDir);
+    CopyLogTemplate(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog);
 
     // The range's upper end is a 16-bit word: "totalfiles" modulo 65536.
     int total = ReadScript(Script::kTotalFiles);
@@ -143,8 +142,13 @@ void CExtractDlg::Step()
 int CExtractDlg::ShowMessage(LPCSTR text, LPCSTR caption, UINT type)
 {
     // The box is the worker's own window (owned by the dialog); it waits only for an open question.
-    Request(kReady);
+    Pause();
     return MessageBox(text, caption, type);
+}
+
+void CExtractDlg::Pause()
+{
+    Request(kReady);
 }
 
 void CExtractDlg::Hide()

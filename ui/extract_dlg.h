@@ -24,6 +24,7 @@ public:
     void ShowFile(LPCSTR path);  // the file label
     void Step();                 // the bar
     int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);  // a message box owned by the dialog
+    void Pause();  // returns at once unless the question is open, else once it is answered
     void Hide();
     void End();  // the worker's last act: WM_QUIT for the dialog's modal loop
 

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "destination.h"
 #include "file_phase.h"
 #include "pack_file.h"
 #include "setup_files.h"
@@ -93,8 +94,8 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     }
     CString log = CString(destDir) + "\\" + SetupFile::kLog;
     // As the progress dialog prepares the destination.
-    CreateDirectoryA(destDir, nullptr);
-    CopyFileA(CString(setupDir) + "\\" + SetupFile::kLog, log, FALSE);
+    CreateFolderPath(destDir);
+    CopyLogTemplate(CString(setupDir) + "\\" + SetupFile::kLog, log);
 
     CQuietProgress progress;
     CStopwatch watch;
@@ -113,10 +114,11 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
         bytes += FileSize(path);
     }
     PrintRate("install", result.nextIndex, bytes, seconds);
-    std::printf(" failures=%d", result.failures);
+    std::printf(" failures=%d", result.failures.notInstalled + result.failures.notLogged +
+                                   (result.failures.damagedAt.IsEmpty() ? 0 : 1));
     memory.Print();
     std::printf("\n");
-    return result.failures == 0 ? 0 : 1;
+    return result.failures.Any() ? 1 : 0;
 }
 
 int Steps(LPCSTR setupDir, LPCSTR destDir)
@@ -124,8 +126,8 @@ int Steps(LPCSTR setupDir, LPCSTR destDir)
     CPackFile pack;
     if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) return 1;
     CString logPath = CString(destDir) + "\\" + SetupFile::kLog;
-    CreateDirectoryA(destDir, nullptr);
-    CopyFileA(CString(setupDir) + "\\" + SetupFile::kLog, logPath, FALSE);
+    CreateFolderPath(destDir);
+    CopyLogTemplate(CString(setupDir) + "\\" + SetupFile::kLog, logPath);
     const char* const kSteps[] = {"read_entry", "log", "attributes", "inflate", "delete_archive"};
     double spent[5] = {};
     int files = 0;
