@@ -180,7 +180,11 @@ bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPC
     if (after <= before.writeTime) {
         after = before.writeTime + 1;
         FILETIME moved{static_cast<DWORD>(after), static_cast<DWORD>(after >> 32)};
-        if (!SetFileTime(file, nullptr, nullptr, &moved)) return true;  // written, but unknown
+        // The file system keeps times at a resolution of its own (two seconds on FAT): what it
+        // kept is what the next write will compare with.
+        if (!SetFileTime(file, nullptr, nullptr, &moved) || !GetFileTime(file, nullptr, nullptr, &now))
+            return true;  // written, but unknown
+        after = FileTimeValue(now);
     }
 
     m_state.size = m_nInsertAt + m_strTail.size();

@@ -42,8 +42,13 @@ bool CPackFile::Fail()
 
 namespace {
 
+// The longest folder path that CreateDirectoryA makes on Windows: MAX_PATH less room for a short
+// file name inside it.
+constexpr std::size_t kMaxFolderLength = MAX_PATH - 12 - 1;
+
 // Forms destDir + "\" + name + ".zip" in `path` (MAX_PATH bytes). Windows refuses a path of
-// MAX_PATH characters or more, but Wine's stdio would open it, so the length is checked here.
+// MAX_PATH characters or more, and a folder of more than kMaxFolderLength, where Wine would make
+// and open them, so both lengths are checked here.
 bool FormArchivePath(LPCSTR destDir, const char* name, char (&path)[MAX_PATH])
 {
     static const char kSuffix[] = ".zip";
@@ -51,6 +56,10 @@ bool FormArchivePath(LPCSTR destDir, const char* name, char (&path)[MAX_PATH])
     const std::size_t nameLength = std::strlen(name);
     const std::size_t suffixLength = sizeof kSuffix - 1;
     if (dirLength + 1 + nameLength + suffixLength > MAX_PATH - 1) return false;
+    const char* lastSeparator = std::strrchr(name, '\\');  // byte by byte, as folders are made
+    const std::size_t folderLength =
+        lastSeparator == nullptr ? dirLength : dirLength + 1 + (lastSeparator - name);
+    if (folderLength > kMaxFolderLength) return false;
     char* p = path;
     std::memcpy(p, destDir, dirLength);
     p += dirLength;
@@ -118,8 +127,10 @@ std::FILE* CPackFile::CreateArchive(LPCSTR archivePath)
 {
     CreateDirectoriesOf(archivePath);
     std::FILE* archive = std::fopen(archivePath, "wb");
-    if (archive == nullptr && m_nKnownFolderLength > 0) {
-        // A folder known from an earlier entry may have gone since: make every level again.
+    if (archive == nullptr) {
+        // A read-only archive of an earlier run is in the way, or a folder known from an earlier
+        // entry has gone since: make every level again.
+        SetFileAttributesA(archivePath, FILE_ATTRIBUTE_NORMAL);
         m_nKnownFolderLength = 0;
         CreateDirectoriesOf(archivePath);
         archive = std::fopen(archivePath, "wb");

@@ -278,6 +278,23 @@ TEST_F(PackFileTest, ArchivePathsBeyond259CharactersCannotBeCreated)
     EXPECT_EQ(Listing(m_dest), (std::vector<std::string>{"d\\", "d\\" + longest.substr(2) + ".zip"}));
 }
 
+// Windows makes no folder of more than 247 characters (room is kept for a short name in it),
+// although Wine would: an entry whose folder is longer is skipped with nothing made.
+TEST_F(PackFileTest, FoldersBeyond247CharactersAreNotMade)
+{
+    const std::string deepest = std::string(247 - m_dest.size() - 1, 'f');
+    OpenPackage(PackEntry(deepest + "\\a", "fits") + PackEntry(deepest + "g\\b", "does not") +
+                PackEntry("c", "after"));
+    char name[MAX_PATH];
+    ASSERT_TRUE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_TRUE(SameBytes(ReadWholeFile(m_dest + "\\" + deepest + "\\a.zip"), "fits"));
+    EXPECT_FALSE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_EQ(m_pack.GetLastStatus(), PackReadStatus::Skipped);
+    EXPECT_FALSE(DirectoryExists(m_dest + "\\" + deepest + "g"));
+    EXPECT_TRUE(m_pack.ReadNextEntry(m_dest.c_str(), name));
+    EXPECT_STREQ(name, "c");
+}
+
 TEST_F(PackFileTest, EntryArchiveThatCannotBeCreatedIsSkipped)
 {
     CreateDirectoryA(m_dest.c_str(), nullptr);

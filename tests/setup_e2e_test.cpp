@@ -267,11 +267,12 @@ protected:
         return StartAtDestination(setupDir, kTitle, m_location, NeedSpace(setupDir));
     }
     HWND StartAtDestination(const std::string& setupDir, const std::string& caption,
-                            const std::string& location, int needspace)
+                            const std::string& location, int needspace,
+                            const std::string& program = "setup.exe")
     {
         m_before = TreeOf(m_scratch.Path());
         SpaceReading space(location);
-        m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+        m_setup = std::make_unique<ChildProcess>(setupDir + program, "", setupDir);
         EXPECT_TRUE(m_setup->Started());
         return ExpectDestinationDialog(*m_setup, caption, location, needspace, space);
     }
@@ -617,6 +618,68 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
     ExpectSameTree(actual, expected, "the destination");
     EXPECT_TRUE(TreeOf(m_programs).empty());
     EXPECT_TRUE(TreeOf(m_desktop).empty());
+}
+
+// --- A double-byte code page --------------------------------------------------------------------
+
+// Run under code page 932 by a CTest entry of their own. There 0x95 0x5C is one character whose
+// trail byte is a backslash: every search for the last backslash must step over it.
+class CodePage932 : public Installer {
+protected:
+    void SetUp() override
+    {
+        if (GetACP() == 932) return;
+        if (IsCiRun()) FAIL() << "not under code page 932: the test's CTest entry sets LC_ALL=ja_JP.UTF-8";
+        GTEST_SKIP() << "not under code page 932 (run through CTest, which sets the locale)";
+    }
+};
+
+const std::string kDoubleByte = "\x95\x5C";
+
+// The setup directory and the installer's own name, the destination and its missing parent, the
+// Programs and Desktop folders each end in that character. The installer finds its script, the
+// browsed destination keeps the product folder's name, and the log, the folders and the shortcuts
+// name every path whole.
+TEST_F(CodePage932, PathsEndingInATrailByteBackslashStayWhole)
+{
+    ASSERT_TRUE(IsDBCSLeadByte(0x95));
+    m_programs = m_scratch / ("Programs" + kDoubleByte);
+    m_desktop = m_scratch / ("Desktop" + kDoubleByte);
+    for (const std::string* folder : {&m_programs, &m_desktop}) {
+        ASSERT_TRUE(CreateDirectoryA(folder->c_str(), nullptr));
+        SetShellFolder(folder == &m_programs ? "Programs" : "Desktop", folder);
+    }
+    m_location = m_scratch / ("Games" + kDoubleByte + "\\" + kDoubleByte);
+    std::string built = MakeSetupDir(SmallProduct(), Script(m_location));
+    int needspace = NeedSpace(built);
+    std::string setupDir = m_scratch / ("setup" + kDoubleByte) + "\\";
+    ASSERT_TRUE(MoveFileA(built.substr(0, built.size() - 1).c_str(),
+                          setupDir.substr(0, setupDir.size() - 1).c_str()));
+    const std::string program = kDoubleByte + ".exe";
+    ASSERT_TRUE(MoveFileA((setupDir + "setup.exe").c_str(), (setupDir + program).c_str()));
+
+    HWND dialog = StartAtDestination(setupDir, kTitle, m_location, needspace, program);
+    ASSERT_NE(dialog, nullptr) << "the installer did not find its script beside itself";
+    PressButton(dialog, IDC_BROWSE);
+    HWND browser = WaitForDialogWithControl(kIdBrowseTree, m_setup->Id());
+    ASSERT_NE(browser, nullptr) << "the folder browser did not open";
+    ASSERT_TRUE(WaitUntil([&] { return !ControlText(browser, kIdBrowseStatus).empty(); }));
+    PressButton(browser, IDOK);
+    ASSERT_TRUE(WaitUntilGone(browser));
+    EXPECT_EQ(ControlText(dialog, IDC_DEST).substr(1), ":\\" + kDoubleByte);
+
+    SetControlText(dialog, IDC_DEST, m_location);
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+    PressCloseBox(finish);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+
+    ExpectSameTree(TreeOf(m_location), InstalledTree(CompletedLog(m_location)), "the destination");
+    LinkContents play = CreatedLink(m_location + "\\bin\\game.exe", "-windowed", m_location,
+                                    "Play Quenthary");
+    EXPECT_EQ(ReadLink(m_programs + "\\Quenthary\\Play Quenthary.lnk"), play);
+    EXPECT_EQ(ReadLink(m_desktop + "\\Play Quenthary.lnk"), play);
 }
 
 // --- DLLs planted beside the installer ----------------------------------------------------------

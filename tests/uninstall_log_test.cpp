@@ -195,6 +195,30 @@ TEST(UninstallLogEquivalence, WriterKeptOpenNoticesTheFileRewrittenBehindIt)
     write("file4", "four");
 }
 
+// Windows' profile functions may be refused a file that another handle holds for writing: before
+// handing a write to them, the writer lets go of its own handle. An open with no sharing at all
+// tells whether some handle is still open.
+TEST(UninstallLogHandle, ClosedBeforeAWriteGoesThroughThePlatform)
+{
+    ScratchDir dir;
+    const std::string path = dir / "uninstall.ini";
+    auto heldElsewhere = [&] {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+        CloseHandle(h);
+        return false;
+    };
+    CUninstallLog writer(path.c_str());
+    ASSERT_TRUE(writer.WriteString("file0", "appended"));
+    ASSERT_TRUE(heldElsewhere()) << "the check sees no handle at all";
+    // A key that is there already is the platform's to replace.
+    ASSERT_TRUE(writer.WriteString("file0", "replaced"));
+    EXPECT_FALSE(heldElsewhere());
+    char value[16] = "";
+    GetPrivateProfileStringA("files", "file0", "", value, sizeof value, path.c_str());
+    EXPECT_STREQ(value, "replaced");
+}
+
 TEST(UninstallLogEquivalence, TwoLogsWrittenInTurn)
 {
     LogCase a, b;

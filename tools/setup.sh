@@ -12,8 +12,17 @@ packages=(
   fonts-wine x11-utils                                      # Wine's fonts (caption buttons), xdpyinfo (the demo)
   googletest                                                # GoogleTest's sources
   zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
+  locales                                                   # a double-byte locale for the tests
 )
 "$root/tools/install-missing.sh" "${packages[@]}"
+
+# Wine takes its ANSI code page from the Unix locale it starts in: the tests of double-byte paths
+# run in ja_JP.UTF-8 (code page 932). Without the locale generated, Wine would still report 932 but
+# could not convert such file names.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "== generating the ja_JP.UTF-8 locale"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
 
 echo "== zlib source package (minizip)"
 "$root/tools/fetch-zlib-source.sh" "$root/.deps"
