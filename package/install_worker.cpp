@@ -9,11 +9,16 @@
 
 namespace {
 
-// The progress dialog as the file phase sees it.
+// The progress dialog as the file phase sees it: the flag is read where the worker holds still
+// while the Cancel question is open, so that it is read after the answer.
 class DialogProgress : public InstallProgress {
 public:
     explicit DialogProgress(CExtractDlg& dialog) : m_dialog(dialog) {}
-    bool IsCancelled() override { return m_dialog.IsCancelled(); }
+    bool IsCancelled() override
+    {
+        m_dialog.Pause();
+        return m_dialog.IsCancelled();
+    }
     void ShowFile(LPCSTR path) override { m_dialog.ShowFile(path); }
     void Step() override { m_dialog.Step(); }
 

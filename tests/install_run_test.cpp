@@ -532,12 +532,20 @@ TEST_F(InstallRun, AMissingPackageIsReportedAndTheDialogEndsWithoutFinishDialog)
 
 // ---------------------------------------------------------------------------------------------
 // Cancel during the file phase. The entries are many and large enough that the file phase lasts
-// well beyond the moment the label shows the third of them.
+// well beyond the moment the label shows the third of them: each unpacks to 4 MiB, mostly zeros,
+// which deflate to almost nothing, so that the package is made fast.
 
 class CancelRun : public InstallRun {
 protected:
     static constexpr int kCount = 30;
-    std::vector<PackItem> items = Numbered(kCount, 64 * 1024);
+    std::vector<PackItem> items = SlowItems();
+
+    static std::vector<PackItem> SlowItems()
+    {
+        std::vector<PackItem> items = Numbered(kCount, 1000);
+        for (PackItem& item : items) item = Item(item.name, item.content + std::string(4 << 20, '\0'));
+        return items;
+    }
 
     void SetUp() override
     {

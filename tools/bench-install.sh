@@ -3,7 +3,8 @@
 # product folders (20,000 small files and the same tree cut to 1,000 and 5,000; 16 large files of
 # 1 GiB in all) and installs each with the installer's own file phase and uninstall log under Wine,
 # beside two floors on the same entry archives: a plain inflate loop with the same zlib under Wine,
-# and native bsdtar. Prints the figures and the ratios.
+# and native bsdtar; and installs each once more with the real setup.exe, driven through its
+# dialogs on a private display as a user drives it. Prints the figures and the ratios.
 #
 #   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
 #
@@ -22,14 +23,32 @@ bench="$build/tools/bench/install_bench.exe"
 mkpak="$root/build/native/mkpak"
 . "$root/tools/wine-prefix.sh"
 use_wine_prefix "$build/wineprefix"
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+. "$root/tools/private-display.sh"
+start_private_display
+trap 'wineserver -k >/dev/null 2>&1 || true; kill "$xvfb_pid" >/dev/null 2>&1 || true' EXIT
 keep_wineserver
+manage_windows_in_wine
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 results="$work/results.txt"
 : >"$results"
-# run_bench TAG COMMAND ARGS...: one line of figures, tagged, into the results.
-run_bench() { local tag=$1; shift; wine "$bench" "$@" | tr -d '\r' | sed "s/\$/ tag=$tag/" | tee -a "$results"; }
+# The processor time of this prefix's wineserver so far, in clock ticks: every message between
+# threads and every file operation of a Wine program passes through it.
+server_pid=$(for p in $(pgrep -f wineserver); do
+  tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | head -n 1)
+# The X server's likewise: every picture of a window is drawn there.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+ticks=$(getconf CLK_TCK)
+seconds_between() { awk -v a="$1" -v b="$2" -v t="$ticks" 'BEGIN { printf "%.2f", (b - a) / t }'; }
+# run_bench TAG COMMAND ARGS...: one line of figures, with the processor time of the wineserver
+# and of the X server during the command, tagged, into the results.
+run_bench() {
+  local tag=$1 server x out; shift
+  server=$(cpu_ticks "$server_pid"); x=$(cpu_ticks "$xvfb_pid")
+  out=$(wine "$bench" "$@" | tr -d '\r')
+  echo "$out server_s=$(seconds_between "$server" "$(cpu_ticks "$server_pid")")" \
+       "x_s=$(seconds_between "$x" "$(cpu_ticks "$xvfb_pid")") tag=$tag" | tee -a "$results"
+}
 # field COMMAND TAG NAME: the smallest value of NAME over that command's runs; fieldmax the largest.
 values() { grep "^$1 " "$results" | grep " tag=$2\$" | sed -n "s/.* $3=\([^ ]*\).*/\1/p" | sort -g; }
 field() { values "$@" | head -n 1; }
@@ -41,10 +60,16 @@ echo "== making the product folders"
 python3 "$root/tools/bench/make-trees.py" small "$work/trees" 1000 5000 20000
 python3 "$root/tools/bench/make-trees.py" large "$work/trees"
 
+# Whole setup directories: the installer through its dialogs needs its script, picture and
+# setup.exe. No shortcut items; the program group the installer makes is removed again.
 for tag in 1000 5000 20000 large; do
-  "$mkpak" build -q "$work/trees/tree-$tag" "$work/setup-$tag"
+  printf '[main]\r\ntitle=Benchmark Setup\r\nlocation=C:\\bench\r\n[shortcut]\r\ngroup=setup-bench-%s\r\nitemnum=0\r\n' \
+    "$tag" >"$work/script.ini"
+  "$mkpak" build -q --complete --script "$work/script.ini" --setup-exe "$build/setup.exe" \
+    "$work/trees/tree-$tag" "$work/setup-$tag"
   printf '[uninstall]\r\nname=Benchmark product\r\n' >"$work/setup-$tag/uninstall.ini"
 done
+rm -f "$work/script.ini"
 rm -rf "$work/trees"
 
 # Other work on the machine comes and goes; each measurement is repeated, install and floors in
@@ -59,6 +84,8 @@ for tag in 1000 5000 20000 large; do
   for _ in $(seq "$repeats"); do
     rm -rf "$work/dest"; sync
     run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
+    rm -rf "$work/dest"; sync
+    run_bench $tag dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; sync
     run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
@@ -96,6 +123,16 @@ echo "  large package, install / plain loop: $(ratio "$(field install large seco
 echo "  20000 files, install / (reader alone + plain loop): $(ratio "$(field install 20000 seconds)" "$(awk -v a="$(field stage 20000 seconds)" -v b="$(field plain 20000 seconds)" 'BEGIN { print a + b }')")"
 echo "  20000 files, install / bsdtar:       $(ratio "$(field install 20000 seconds)" "$(field bsdtar 20000 seconds)")"
 echo "  large package, install / bsdtar:     $(ratio "$(field install large seconds)" "$(field bsdtar large seconds)")"
+echo "through the dialogs (setup.exe driven from Install to the finish dialog; targets in brackets):"
+for tag in 1000 5000 20000 large; do
+  target=1.25; [ "$tag" = large ] && target=1.1
+  echo "  $tag: $(field dialogs $tag seconds) s, $(ratio "$(field dialogs $tag seconds)" "$(field install $tag seconds)") x the file phase alone [<= $target]," \
+       "$(ratio "$(field dialogs $tag seconds)" "$(field plain $tag seconds)") x the plain loop;" \
+       "to the progress dialog $(field dialogs $tag to_progress_s) s;" \
+       "processor time of the wineserver $(field dialogs $tag server_s) s and of the X server" \
+       "$(field dialogs $tag x_s) s (the file phase alone: $(field install $tag server_s) s and $(field install $tag x_s) s);" \
+       "peak $(fieldmax dialogs $tag peak_working_set_mib) / $(fieldmax dialogs $tag peak_private_mib) MiB"
+done
 echo "where the time of one entry goes (ms per file, each step timed on its own):"
 for tag in 1000 20000; do
   echo "  $tag: $(grep "^steps " "$results" | grep " tag=$tag\$" | sed 's/^steps files=[0-9]* //; s/ tag=.*//')"

@@ -36,9 +36,7 @@ fi
 
 keep_wineserver
 reset_shell_folders
-# Xvfb has no window manager: windows that Wine leaves to one wait for it in vain (two seconds for
-# every window hidden), so Wine manages the test windows itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+manage_windows_in_wine
 echo "== running the tests"
 cd "$build"
 ctest --output-on-failure --timeout 300 "$@"

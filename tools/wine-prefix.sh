@@ -44,3 +44,9 @@ reset_shell_folders() {
       /d "$profile\\${entry#*=}" /f >/dev/null 2>&1 </dev/null
   done
 }
+
+# manage_windows_in_wine: Xvfb has no window manager, and windows that Wine leaves to one wait for
+# it in vain (two seconds for every window hidden or destroyed), so Wine manages them itself.
+manage_windows_in_wine() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+}

@@ -19,11 +19,13 @@ constexpr LRESULT kDone = 1;
 BEGIN_MESSAGE_MAP(CExtractDlg, CDialog)
     { WM_WORKER_REQUEST, 0, 0,
       [](CCmdTarget* p) -> LRESULT { return static_cast<ThisClass*>(p)->OnWorkerRequest(); } },
+    { WM_TIMER, 0, 0, [](CCmdTarget* p) -> LRESULT { return static_cast<ThisClass*>(p)->OnShowTimer(); } },
 END_MESSAGE_MAP()
 
 CExtractDlg::CExtractDlg(CWnd* pParent)
     : CDialog(IDD_EXTRACT, pParent), m_hGoOn(CreateEventA(nullptr, TRUE, TRUE, nullptr))
 {
+    InitializeCriticalSection(&m_csNoted);
 }
 
 CExtractDlg::~CExtractDlg()
@@ -33,6 +35,7 @@ CExtractDlg::~CExtractDlg()
         delete m_pWorkerThread;
     }
     CloseHandle(m_hGoOn);
+    DeleteCriticalSection(&m_csNoted);
 }
 
 void CExtractDlg::RunExtraction(LPCSTR destDir)
@@ -61,6 +64,9 @@ BOOL CExtractDlg::OnInitDialog()
     m_progress.SetStep(1);
 
     m_bCancel = false;
+    // Thousands of entries a second need no more than a few dozen pictures: the worker only notes
+    // its progress, and this thread shows it on a timer.
+    ::SetTimer(m_hWnd, kShowTimer, kShowEveryMs, nullptr);
     m_pWorkerThread = BeginWorker();
     // Without a worker nothing would ever post the quit message, and Cancel never closes.
     if (m_pWorkerThread == nullptr) EndDialog(IDABORT);
@@ -85,22 +91,49 @@ void CExtractDlg::OnCancel()
     if (m_bAsking || m_bEnded) return;
 
     // The worker is not suspended wherever it happens to be (it could hold a lock, the heap's,
-    // that the question needs): it pauses at its next request to this thread, which is refused
-    // while m_bAsking is set, and waits for the event.
+    // that the question needs): it holds still at its next Pause, or at its next request to this
+    // thread, which is refused while m_bAsking is set; either waits for the event. Raised before
+    // the progress is shown, so that the worker finishes at most the entry after the one shown.
     m_bAsking = true;
+    m_bHold = true;
     ResetEvent(m_hGoOn);
+    ShowProgress();
     int answer = MessageBox("Cancel setup?", "setup", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDYES) m_bCancel = true;
     m_bAsking = false;
+    m_bHold = false;
     SetEvent(m_hGoOn);
 }
 
-void CExtractDlg::Request(WorkerRequest request, LPARAM arg)
+void CExtractDlg::ShowProgress()
+{
+    CString file;
+    bool newFile = false;
+    EnterCriticalSection(&m_csNoted);
+    if (!m_bNotedFileShown) {
+        file = m_strNotedFile;
+        m_bNotedFileShown = true;
+        newFile = true;
+    }
+    LeaveCriticalSection(&m_csNoted);
+    if (newFile) SetDlgItemText(IDC_DEST_FILE, file);
+    // Step by step, so that a bar whose range is smaller than the entries starts over as it would.
+    for (const int steps = m_nNotedSteps.load(); m_nStepsShown < steps; ++m_nStepsShown)
+        m_progress.StepIt();
+}
+
+LRESULT CExtractDlg::OnShowTimer()
+{
+    if (!m_bAsking && !m_bEnded) ShowProgress();
+    return 0;
+}
+
+void CExtractDlg::Request(WorkerRequest request)
 {
     // The question's message loop still delivers sent messages to this dialog, so waiting for
     // the event before sending would not be enough: the question could open between the two.
     // The dialog's thread itself decides, and refuses while the question is open.
-    while (SendMessage(WM_WORKER_REQUEST, request, arg) != kDone) {
+    while (SendMessage(WM_WORKER_REQUEST, request) != kDone) {
         if (!::IsWindow(m_hWnd)) return;
         WaitForSingleObject(m_hGoOn, INFINITE);
     }
@@ -109,20 +142,18 @@ void CExtractDlg::Request(WorkerRequest request, LPARAM arg)
 LRESULT CExtractDlg::OnWorkerRequest()
 {
     if (m_bAsking) return 0;
+    // Whatever the worker does next (a message box, the finish dialog, the end), the dialog shows
+    // the last file and the bar as they stand.
+    ShowProgress();
     switch (static_cast<WorkerRequest>(m_msgCur.wParam)) {
     case kReady:
-        break;
-    case kShowFile:
-        SetDlgItemText(IDC_DEST_FILE, reinterpret_cast<LPCSTR>(m_msgCur.lParam));
-        break;
-    case kStep:
-        m_progress.StepIt();
         break;
     case kHide:
         ShowWindow(SW_HIDE);
         break;
     case kEnd:
         m_bEnded = true;
+        ::KillTimer(m_hWnd, kShowTimer);
         PostMessage(WM_QUIT, 0, 0);
         break;
     }
@@ -131,24 +162,29 @@ LRESULT CExtractDlg::OnWorkerRequest()
 
 void CExtractDlg::ShowFile(LPCSTR path)
 {
-    Request(kShowFile, reinterpret_cast<LPARAM>(path));
+    EnterCriticalSection(&m_csNoted);
+    m_strNotedFile = path;
+    m_bNotedFileShown = false;
+    LeaveCriticalSection(&m_csNoted);
 }
 
 void CExtractDlg::Step()
 {
-    Request(kStep);
+    ++m_nNotedSteps;
+}
+
+void CExtractDlg::Pause()
+{
+    // Raised a moment before the event is reset: a worker that passes here in between finishes
+    // one more entry, which the question does not show.
+    if (m_bHold.load()) WaitForSingleObject(m_hGoOn, INFINITE);
 }
 
 int CExtractDlg::ShowMessage(LPCSTR text, LPCSTR caption, UINT type)
 {
     // The box is the worker's own window (owned by the dialog); it waits only for an open question.
-    Pause();
-    return MessageBox(text, caption, type);
-}
-
-void CExtractDlg::Pause()
-{
     Request(kReady);
+    return MessageBox(text, caption, type);
 }
 
 void CExtractDlg::Hide()

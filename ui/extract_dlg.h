@@ -5,9 +5,10 @@
 #include "afxwin.h"
 
 // The progress dialog. It prepares the destination, starts the install worker with itself as the
-// worker's parameter, and stands on the screen while the worker installs: the worker shows the
-// file under way, steps the bar, and at last ends the dialog's modal run with a posted WM_QUIT.
-// The dialog's own one action is Cancel, which asks the user and raises the cancel flag.
+// worker's parameter, and stands on the screen while the worker installs: the worker notes the
+// file under way and each entry done, the dialog shows them at the screen's pace, and at last the
+// worker ends the dialog's modal run with a posted WM_QUIT. The dialog's own one action is Cancel,
+// which holds the worker, asks the user and raises the cancel flag.
 class CExtractDlg : public CDialog {
 public:
     explicit CExtractDlg(CWnd* pParent = nullptr);
@@ -18,13 +19,16 @@ public:
     // Stores the destination (exactly as given) and runs the dialog until the worker ends it.
     void RunExtraction(LPCSTR destDir);
 
-    // What the worker does with the dialog, from the worker's thread. None of them makes visible
-    // progress while the Cancel question is open: each waits until the question is answered.
+    // What the worker does with the dialog, from the worker's thread. ShowFile and Step only note
+    // the progress, at no cost to the worker: the dialog's thread shows it from a timer, at most
+    // kShowEveryMs late, and shows nothing new while the Cancel question is open. Pause is where
+    // the worker holds still while the question is open; the other three are carried out by the
+    // dialog's thread, after it has shown the latest progress, and wait while the question is open.
     bool IsCancelled() const { return m_bCancel.load(); }
     void ShowFile(LPCSTR path);  // the file label
     void Step();                 // the bar
-    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);  // a message box owned by the dialog
     void Pause();  // returns at once unless the question is open, else once it is answered
+    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);  // a message box owned by the dialog
     void Hide();
     void End();  // the worker's last act: WM_QUIT for the dialog's modal loop
 
@@ -47,16 +51,31 @@ protected:
     virtual CWinThread* BeginWorker();
 
 private:
-    enum WorkerRequest : WPARAM { kReady, kShowFile, kStep, kHide, kEnd };
+    enum WorkerRequest : WPARAM { kReady, kHide, kEnd };
+    static constexpr UINT kShowEveryMs = 50;  // three frames at 60 per second
+    static constexpr UINT_PTR kShowTimer = 1;
 
-    // Has the dialog's thread carry out `request` (with `arg`), waiting while the question is open.
-    void Request(WorkerRequest request, LPARAM arg = 0);
+    // Has the dialog's thread carry out `request`, waiting while the question is open.
+    void Request(WorkerRequest request);
     LRESULT OnWorkerRequest();
+    LRESULT OnShowTimer();
+    // The dialog's thread: the label and the bar as the worker last noted them.
+    void ShowProgress();
 
-    // The dialog's thread only: the Cancel question is on the screen; the worker has asked to end.
+    // The dialog's thread only: the Cancel question is on the screen; the worker has asked to end;
+    // the steps that the bar shows.
     bool m_bAsking = false;
     bool m_bEnded = false;
-    // Manual-reset event, signalled except while the Cancel question is open.
+    int m_nStepsShown = 0;
+    // What the worker noted: the file under way (with whether the label shows it yet), under the
+    // lock; the entries done.
+    CRITICAL_SECTION m_csNoted;
+    CString m_strNotedFile;
+    bool m_bNotedFileShown = true;
+    std::atomic<int> m_nNotedSteps{0};
+    // Raised while the Cancel question is open, so that the worker's Pause costs nothing else;
+    // with it a manual-reset event, signalled except while the question is open.
+    std::atomic<bool> m_bHold{false};
     HANDLE m_hGoOn;
 
     DECLARE_MESSAGE_MAP()

@@ -8,6 +8,9 @@
 //   plain DIR DEST           the floor: inflates every staged entry archive into DEST, no log
 //   steps SETUP_DIR DEST     the file phase's steps one by one, each timed on its own (the same
 //                            calls in the same order as InstallPackageFiles, with clocks between)
+//   dialogs SETUP_DIR DEST   the real setup.exe of SETUP_DIR as a user drives it: DEST typed into
+//                            the destination dialog, Install pressed, timed until the finish
+//                            dialog shows, which is then closed; its shortcut group is removed
 //   log COUNT LOG            COUNT log entries as the file phase writes them, then "filenum"
 //   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
 #include <windows.h>
@@ -18,9 +21,11 @@
 #include <cstring>
 
 #include "destination.h"
+#include "dialog_driver.h"
 #include "file_phase.h"
 #include "pack_file.h"
 #include "setup_files.h"
+#include "resource.h"
 #include "uninstall_log.h"
 #include "unzip_single.h"
 
@@ -78,6 +83,19 @@ ULONGLONG FileSize(LPCSTR path)
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+double Seconds(const FILETIME& time)
+{
+    return ((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+}
+
+// The processor time that `process` has spent so far, in its own code and in the system's.
+void PrintCpu(HANDLE process)
+{
+    FILETIME created, exited, kernel, user;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+        std::printf(" user_s=%.3f kernel_s=%.3f", Seconds(user), Seconds(kernel));
+}
+
 void PrintRate(LPCSTR command, int files, ULONGLONG bytes, double seconds)
 {
     std::printf("%s files=%d bytes=%llu seconds=%.3f ms_per_file=%.4f mb_per_s=%.1f", command,
@@ -117,6 +135,7 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     std::printf(" failures=%d", result.failures.notInstalled + result.failures.notLogged +
                                    (result.failures.damagedAt.IsEmpty() ? 0 : 1));
     memory.Print();
+    PrintCpu(GetCurrentProcess());
     std::printf("\n");
     return result.failures.Any() ? 1 : 0;
 }
@@ -237,6 +256,74 @@ int Plain(LPCSTR stageDir, LPCSTR destDir)
     return failures == 0 ? 0 : 1;
 }
 
+// The first visible dialog of process `pid` that has control `id`, as soon as there is one (polled
+// every 10 ms, the test driver's pace); null after `timeoutMs`.
+HWND DialogWithControl(int id, DWORD pid, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = FindDialogWhere([&](HWND h) { return GetDlgItem(h, id) != nullptr; }, pid);
+        return found != nullptr;
+    }, timeoutMs);
+    return found;
+}
+
+int Dialogs(LPCSTR setupDir, LPCSTR destDir)
+{
+    CString program = CString(setupDir) + "\\" + SetupFile::kInstaller;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    CString commandLine = "\"" + program + "\"";
+    if (!CreateProcessA(program, commandLine.GetBuffer(0), nullptr, nullptr, FALSE, 0, nullptr,
+                        setupDir, &si, &pi)) {
+        std::fprintf(stderr, "cannot start %s\n", static_cast<LPCSTR>(program));
+        return 1;
+    }
+    CloseHandle(pi.hThread);
+    int status = 1;
+    const DWORD kLong = 30 * 60 * 1000;
+    HWND destination = DialogWithControl(IDC_DEST, pi.dwProcessId, 60000);
+    if (destination != nullptr) {
+        Sleep(200);  // its initialisation is not part of the installation
+        SetControlText(destination, IDC_DEST, destDir);
+        CStopwatch watch;
+        PressButton(destination, IDOK);
+        HWND progress = DialogWithControl(IDC_PROGRESS, pi.dwProcessId, 60000);
+        const double progressShown = watch.Seconds();
+        HWND finish = DialogWithControl(IDC_LAUNCH, pi.dwProcessId, kLong);
+        const double seconds = watch.Seconds();
+        if (progress != nullptr && finish != nullptr) {
+            PROCESS_MEMORY_COUNTERS memory{};
+            memory.cb = sizeof memory;
+            GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory);
+            // Counted as the file phase counts them: the log's file entries before the group.
+            CString log = CString(destDir) + "\\" + SetupFile::kLog;
+            const int entries = GetPrivateProfileIntA("files", "filenum", 0, log);
+            PrintRate("dialogs", entries - 1, 0, seconds);
+            // (Wine's GetProcessTimes does not count another process's threads: no processor times.)
+            std::printf(" to_progress_s=%.3f peak_working_set_mib=%.1f peak_private_mib=%.1f",
+                        progressShown, memory.PeakWorkingSetSize / 1048576.0,
+                        memory.PeakPagefileUsage / 1048576.0);
+            std::printf("\n");
+            // The script's group, the last entry, goes again: the benchmark leaves no Start-menu folder.
+            char key[32], group[MAX_PATH] = "";
+            std::snprintf(key, sizeof key, "file%d", entries - 1);
+            GetPrivateProfileStringA("files", key, "", group, MAX_PATH, log);
+            if (*group) RemoveDirectoryA(group);
+            status = 0;
+        }
+        if (finish != nullptr) PressCloseBox(finish);
+    }
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(pi.hProcess, 1);
+        status = 1;
+    }
+    CloseHandle(pi.hProcess);
+    if (status != 0) std::fprintf(stderr, "the installation through the dialogs did not finish\n");
+    return status;
+}
+
 int Log(int count, LPCSTR logPath, bool platform)
 {
     DeleteFileA(logPath);
@@ -273,9 +360,10 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "stage") == 0) return Stage(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "steps") == 0) return Steps(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "plain") == 0) return Plain(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "dialogs") == 0) return Dialogs(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "log") == 0) return Log(std::atoi(argv[2]), argv[3], false);
     if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
         return Log(std::atoi(argv[2]), argv[3], true);
-    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|log|platform-log ARG ARG\n");
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|platform-log ARG ARG\n");
     return 2;
 }
