@@ -15,7 +15,7 @@ public:
     // returns, AfxWinMain returns 0 once it is over.
     virtual BOOL InitInstance() { return FALSE; }
 
-    // Handler for ID_HELP. The installer has no help: it does nothing.
+    // Handler for ID_HELP: this framework has no help system, so it does nothing.
     void OnHelp() {}
 
     LPCSTR m_pszAppName;  // as given to the constructor; may be null

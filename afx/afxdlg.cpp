@@ -81,11 +81,55 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
     // Handlers can send messages to their own window; each level keeps its own current message.
     MSG saved = pDlg->m_msgCur;
+    bool savedDefault = pDlg->m_bDefaultAsked;
     pDlg->m_msgCur = MSG{ hWnd, message, wParam, lParam, 0, {} };
-    INT_PTR result = pDlg->HandleMessage(message, wParam, lParam);
+    pDlg->m_bDefaultAsked = false;
+    INT_PTR result = FALSE;
+    // Nothing a handler throws (a failed allocation) may unwind through the system's code that
+    // called this procedure: the message is left to the dialog manager instead.
+    try {
+        result = pDlg->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        result = FALSE;
+    }
     pDlg->m_msgCur = saved;
+    pDlg->m_bDefaultAsked = savedDefault;
     return result;
 }
+
+LRESULT CDialog::Default()
+{
+    if (m_msgCur.hwnd) m_bDefaultAsked = true;
+    return 0;
+}
+
+namespace {
+
+// The messages whose result a dialog procedure returns itself (a brush, an order, an index, a
+// cursor, the focus flag); for all others its return value only says "handled" and the result
+// travels in DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -110,13 +154,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         nCode = HIWORD(wParam);
         break;
     }
-    (void)lParam;
 
     LRESULT result;
-    if (!DispatchToMap(message, nID, nCode, &result)) return FALSE;  // the dialog manager's default
-    // WM_QUERYDRAGICON takes its result from the dialog procedure's return value; for ordinary
-    // messages the return value only says "handled" and the result travels in DWLP_MSGRESULT.
-    if (message == WM_QUERYDRAGICON) return result;
+    if (!DispatchToMap(message, nID, nCode, wParam, lParam, &result)) return FALSE;
+    if (m_bDefaultAsked) return FALSE;  // the dialog manager's default after all
+    if (ReturnsResultDirectly(message)) return result;
     if (::IsWindow(hWnd)) ::SetWindowLongPtrA(hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }

@@ -48,6 +48,9 @@ protected:
     // IDCANCEL (the Cancel button, Escape, the close box): ends with IDCANCEL.
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange*) {}
+    // In a dialog the default processing is the dialog manager's: the handler's message goes back
+    // to it as not handled (the dialog procedure returns FALSE), whatever the handler returns.
+    LRESULT Default() override;
 
     DECLARE_MESSAGE_MAP()
 
@@ -59,4 +62,5 @@ private:
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     INT_PTR m_nModalResult = -1;
+    bool m_bDefaultAsked = false;  // the handler under way called Default()
 };

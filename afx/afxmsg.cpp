@@ -7,13 +7,14 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
     return &map;
 }
 
-bool CCmdTarget::DispatchToMap(UINT nMessage, UINT nID, UINT nCode, LRESULT* pResult)
+bool CCmdTarget::DispatchToMap(UINT nMessage, UINT nID, UINT nCode, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult)
 {
     for (const AFX_MSGMAP* map = GetMessageMap(); map;
          map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
             if (e->nMessage == nMessage && e->nID == nID && e->nCode == nCode) {
-                *pResult = e->pfn(this);
+                *pResult = e->pfn(this, wParam, lParam);
                 return true;
             }
         }
@@ -24,5 +25,5 @@ bool CCmdTarget::DispatchToMap(UINT nMessage, UINT nID, UINT nCode, LRESULT* pRe
 BOOL CCmdTarget::OnCmdMsg(UINT nID, UINT nCode)
 {
     LRESULT result;
-    return DispatchToMap(WM_COMMAND, nID, nCode, &result);
+    return DispatchToMap(WM_COMMAND, nID, nCode, 0, 0, &result);
 }

@@ -8,9 +8,10 @@
 
 class CCmdTarget;
 
-// Calls one handler on the object and gives the message's result. The map macros make one for each
-// entry, typed by the handler's own class, so the compiler checks every handler's signature.
-typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget);
+// Calls one handler on the object with the message's parameters and gives the message's result. The
+// map macros make one for each entry, typed by the handler's own class, so the compiler checks
+// every handler's signature.
+typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;  // window message, e.g. WM_PAINT or WM_COMMAND
@@ -34,9 +35,10 @@ public:
     BOOL OnCmdMsg(UINT nID, UINT nCode);
 
 protected:
-    // Runs the handler for `nMessage` (with `nID`/`nCode` for WM_COMMAND) and stores its result;
-    // false when the map chain has no entry.
-    bool DispatchToMap(UINT nMessage, UINT nID, UINT nCode, LRESULT* pResult);
+    // Runs the handler for `nMessage` (with `nID`/`nCode` for WM_COMMAND) on the message's
+    // parameters and stores its result; false when the map chain has no entry.
+    bool DispatchToMap(UINT nMessage, UINT nID, UINT nCode, WPARAM wParam, LPARAM lParam,
+                       LRESULT* pResult);
 
     static const AFX_MSGMAP* GetThisMessageMap();
     virtual const AFX_MSGMAP* GetMessageMap() const { return GetThisMessageMap(); }
@@ -68,7 +70,7 @@ protected:                                                      \
 // A handler of this class (or, qualified, of a base); a virtual handler is called virtually, so
 // ON_COMMAND(IDOK, OnOK) in a base table reaches a derived class's OnOK.
 #define AFX_VV(memberFxn) \
-    [](CCmdTarget* p) -> LRESULT { static_cast<ThisClass*>(p)->memberFxn(); return 0; }
+    [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT { static_cast<ThisClass*>(p)->memberFxn(); return 0; }
 
 #define ON_COMMAND(id, memberFxn) { WM_COMMAND, (UINT)(id), 0, AFX_VV(memberFxn) },
 #define ON_BN_CLICKED(id, memberFxn) { WM_COMMAND, (UINT)(id), BN_CLICKED, AFX_VV(memberFxn) },
@@ -77,6 +79,16 @@ protected:                                                      \
 #define ON_WM_DESTROY() { WM_DESTROY, 0, 0, AFX_VV(OnDestroy) },
 // HCURSOR OnQueryDragIcon(): the cursor shown while the minimised window is dragged.
 #define ON_WM_QUERYDRAGICON()                                                  \
-    { WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p) -> LRESULT {                   \
+    { WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {   \
           HCURSOR h = static_cast<ThisClass*>(p)->OnQueryDragIcon();           \
           return reinterpret_cast<LRESULT>(h); } },
+// void OnTimer(UINT_PTR nIDEvent): a timer of the window has elapsed.
+#define ON_WM_TIMER()                                                          \
+    { WM_TIMER, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM) -> LRESULT {         \
+          static_cast<ThisClass*>(p)->OnTimer(static_cast<UINT_PTR>(w));       \
+          return 0; } },
+// LRESULT memberFxn(WPARAM, LPARAM): any message (a registered or WM_APP one, say), its
+// parameters and its result as they come.
+#define ON_MESSAGE(message, memberFxn)                                         \
+    { (UINT)(message), 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT { \
+          return static_cast<ThisClass*>(p)->memberFxn(w, l); } },

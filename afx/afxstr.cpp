@@ -1,5 +1,7 @@
 #include "afxstr.h"
 
+#include "afxapp.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -64,7 +66,8 @@ void CString::Format(LPCSTR format, ...)
 bool CString::LoadString(UINT id)
 {
     char buffer[1024];
-    int n = ::LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+    // From the module that holds the dialogs too.
+    int n = ::LoadStringA(AfxGetResourceHandle(), id, buffer, sizeof buffer);
     if (n <= 0) return false;
     m_s.assign(buffer, static_cast<size_t>(n));
     return true;

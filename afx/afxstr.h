@@ -53,7 +53,8 @@ public:
 
     // printf-style formatting into this string.
     void Format(LPCSTR format, ...);
-    // Loads string resource `id` of the running module; false (string unchanged) when there is none.
+    // Loads string resource `id` from the resource module (AfxGetResourceHandle); false (string
+    // unchanged) when there is none.
     bool LoadString(UINT id);
 
     // Direct buffer access: room for at least `minLength` bytes plus the terminator; ReleaseBuffer

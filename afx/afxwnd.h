@@ -45,16 +45,20 @@ public:
     UINT IsDlgButtonChecked(int nID) const { return ::IsDlgButtonChecked(m_hWnd, nID); }
 
 protected:
-    // The default processing of the message being handled (DefWindowProcA with its parameters);
-    // 0 outside a handler. A handler that takes over a message calls it for the cases it leaves
-    // to the system, as a WM_PAINT handler does for a window that is not minimised.
-    LRESULT Default();
+    // The default processing of the message being handled; 0 outside a handler. A handler that
+    // takes over a message calls it for the cases it leaves to the system, as a WM_PAINT handler
+    // does for a window that is not minimised. For a plain window that is DefWindowProcA with the
+    // message's parameters; a dialog leaves the message to the dialog manager instead.
+    virtual LRESULT Default();
 
     // Handlers for ON_WM_PAINT and ON_WM_DESTROY: the default processing.
     void OnPaint() { Default(); }
     void OnDestroy() { Default(); }
 
-    // The message being dispatched to this window, for Default().
+private:
+    friend class CDialog;
+    // The message being dispatched to this window, for Default() alone: handlers get what they
+    // need of it as parameters.
     MSG m_msgCur = {};
 };
 

@@ -1,47 +1,45 @@
 #include "install_worker.h"
 
-#include "extract_dlg.h"
 #include "file_phase.h"
-#include "finish_dlg.h"
 #include "module_dir.h"
 #include "setup_files.h"
 #include "shortcuts.h"
 
 namespace {
 
-// The progress dialog as the file phase sees it: the flag is read where the worker holds still
+// The progress window as the file phase sees it: the flag is read where the worker holds still
 // while the Cancel question is open, so that it is read after the answer.
-class DialogProgress : public InstallProgress {
+class WindowProgress : public InstallProgress {
 public:
-    explicit DialogProgress(CExtractDlg& dialog) : m_dialog(dialog) {}
+    explicit WindowProgress(InstallWindow& window) : m_window(window) {}
     bool IsCancelled() override
     {
-        m_dialog.Pause();
-        return m_dialog.IsCancelled();
+        m_window.Pause();
+        return m_window.IsCancelled();
     }
-    void ShowFile(LPCSTR path) override { m_dialog.ShowFile(path); }
-    void Step() override { m_dialog.Step(); }
+    void ShowFile(LPCSTR path) override { m_window.ShowFile(path); }
+    void Step() override { m_window.Step(); }
 
 private:
-    CExtractDlg& m_dialog;
+    InstallWindow& m_window;
 };
 
 // The same for the shortcut phase: it holds still while the Cancel question is open, and a path
 // that the log refused counts with the phase's other failures.
-class DialogShortcutObserver : public ShortcutPhaseObserver {
+class WindowShortcutObserver : public ShortcutPhaseObserver {
 public:
-    DialogShortcutObserver(CExtractDlg& dialog, InstallFailures& failures)
-        : m_dialog(dialog), m_failures(failures) {}
-    void Pause() override { m_dialog.Pause(); }
+    WindowShortcutObserver(InstallWindow& window, InstallFailures& failures)
+        : m_window(window), m_failures(failures) {}
+    void Pause() override { m_window.Pause(); }
     void NotLogged(LPCSTR path) override { m_failures.NoteNotLogged(path); }
 
 private:
-    CExtractDlg& m_dialog;
+    InstallWindow& m_window;
     InstallFailures& m_failures;
 };
 
 // One box for everything that went wrong, each fact with the first path it concerns.
-void ReportIncomplete(CExtractDlg& dialog, const InstallFailures& failures)
+void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
 {
     CString text = "Installation incomplete! ";
     CString part;
@@ -67,44 +65,41 @@ void ReportIncomplete(CExtractDlg& dialog, const InstallFailures& failures)
                     static_cast<LPCSTR>(failures.firstNotLogged));
         add(part);
     }
-    dialog.ShowMessage(text, "setup", MB_OK);
+    window.ShowMessage(text, "setup", MB_OK);
 }
 
 }  // namespace
 
 UINT InstallWorker(LPVOID param)
 {
-    CExtractDlg& dialog = *static_cast<CExtractDlg*>(param);
+    InstallWindow& window = *static_cast<InstallWindow*>(param);
     CPackFile pack;
     if (!pack.Open(GetModuleDirectory() + SetupFile::kPackage)) {
-        dialog.ShowMessage("pack file open failed!", "setup", MB_OK);
-        dialog.End();
+        window.ShowMessage("pack file open failed!", "setup", MB_OK);
+        window.End();
         return 0;
     }
 
-    CString logPath = dialog.m_strDestDir + "\\" + SetupFile::kLog;
-    DialogProgress progress(dialog);
-    FilePhaseResult files = InstallPackageFiles(pack, dialog.m_strDestDir, logPath, progress);
+    CString logPath = window.GetDestination() + "\\" + SetupFile::kLog;
+    WindowProgress progress(window);
+    FilePhaseResult files = InstallPackageFiles(pack, window.GetDestination(), logPath, progress);
     pack.Close();
     // A question opened during the last entry is answered before the flag is read.
-    dialog.Pause();
+    window.Pause();
     // An incomplete installation ends as a cancel does: no shortcuts, no "filenum", so that the
     // log lets an uninstaller remove what was made.
-    if (!dialog.IsCancelled() && files.failures.Any()) ReportIncomplete(dialog, files.failures);
-    if (!dialog.IsCancelled() && !files.failures.Any()) {
+    if (!window.IsCancelled() && files.failures.Any()) ReportIncomplete(window, files.failures);
+    if (!window.IsCancelled() && !files.failures.Any()) {
         // A Cancel confirmed from here on changes nothing: the files are all in place.
-        DialogShortcutObserver observer(dialog, files.failures);
-        int index = InstallShortcuts(dialog.m_strDestDir, logPath, files.nextIndex, observer);
+        WindowShortcutObserver observer(window, files.failures);
+        int index = InstallShortcuts(window.GetDestination(), logPath, files.nextIndex, observer);
         if (!WriteLogFileCount(logPath, index)) files.failures.NoteNotLogged(logPath);
         if (files.failures.Any()) {
-            ReportIncomplete(dialog, files.failures);
+            ReportIncomplete(window, files.failures);
         } else {
-            dialog.Hide();
-            CFinishDlg finish;
-            finish.SetLaunch(dialog.m_strDestDir, ReadScript(Script::kLaunch));
-            finish.DoModal();
+            window.Finish(ReadScript(Script::kLaunch));
         }
     }
-    dialog.End();
+    window.End();
     return 0;
 }

@@ -2,7 +2,30 @@
 
 #include <windows.h>
 
-// The installation's worker thread. `param` is the progress dialog (a CExtractDlg) that started
-// it: the worker installs every package entry, makes the shortcuts, writes "filenum", shows the
-// finish dialog, and on every path ends the progress dialog with a posted WM_QUIT. Returns 0.
+#include "afxstr.h"
+
+// The window that an installation runs behind, as its worker sees it: from the worker's thread it
+// notes the progress, holds the worker still where it may, shows the worker's message boxes, hands
+// over to the finish dialog and is ended. The progress dialog is one; the worker knows no dialog.
+class InstallWindow {
+public:
+    // The destination, exactly as the user gave it; set before the worker starts, then only read.
+    virtual const CString& GetDestination() const = 0;
+    virtual bool IsCancelled() const = 0;
+    virtual void ShowFile(LPCSTR path) = 0;  // the file under way
+    virtual void Step() = 0;                 // one entry done
+    virtual void Pause() = 0;                // returns once the user is not being asked to cancel
+    virtual int ShowMessage(LPCSTR text, LPCSTR caption, UINT type) = 0;
+    // Puts the finish dialog in the progress window's place and runs it on the worker's thread,
+    // with `launch` (the script's value) to start from the destination.
+    virtual void Finish(const CString& launch) = 0;
+    virtual void End() = 0;                  // the worker's last act
+
+protected:
+    ~InstallWindow() = default;
+};
+
+// The installation's worker thread. `param` is the InstallWindow that started it: the worker
+// installs every package entry, makes the shortcuts, writes "filenum", has the finish dialog
+// shown, and on every path ends the window. Returns 0.
 UINT InstallWorker(LPVOID param);

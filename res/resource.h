@@ -1,6 +1,8 @@
 // Resource identifiers shared by the resource script and the dialogs.
 #pragma once
 
+#include "../afx/afxres.h"  // IDC_STATIC
+
 #define IDR_MAINFRAME 128  // the application icon
 #define IDD_DESTINATION 102
 #define IDD_EXTRACT 130
@@ -21,7 +23,3 @@
 
 // Finish dialog
 #define IDC_LAUNCH 1007
-
-#ifndef IDC_STATIC
-#define IDC_STATIC (-1)
-#endif

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 
 #include "afx_test_res.h"
@@ -59,6 +60,7 @@ public:
     bool m_bRequireText = false;     // saving fails while the edit is empty
     bool m_bKeepOpenOnCancel = false;
     std::atomic<bool> m_bOwnPaint{false};
+    std::atomic<bool> m_bOwnDefId{false};
     HICON m_hDragIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
 
     std::atomic<int> m_nClicks{0}, m_nOK{0}, m_nCancel{0}, m_nPaint{0}, m_nDestroy{0};
@@ -99,6 +101,16 @@ protected:
         m_bDirtyAfterPaint = ::GetUpdateRect(m_hWnd, nullptr, FALSE) != FALSE;
     }
     HCURSOR OnQueryDragIcon() { return m_hDragIcon; }
+    // Its parameters and result as they come; an lParam of 1 leaves it to the dialog manager,
+    // 2 throws.
+    LRESULT OnTestMessage(WPARAM wParam, LPARAM lParam)
+    {
+        if (lParam == 1) return Default();
+        if (lParam == 2) throw std::runtime_error("from a handler");
+        return static_cast<LRESULT>(wParam) * 2 + lParam;
+    }
+    // DM_GETDEFID answered by the dialog manager (the default button) unless taken over.
+    LRESULT OnGetDefId(WPARAM, LPARAM) { return m_bOwnDefId ? MAKELRESULT(IDCANCEL, DC_HASDEFID) : Default(); }
     void OnDestroy()
     {
         m_hWndInDestroy = GetSafeHwnd();
@@ -109,6 +121,8 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTestDlg, CBaseTestDlg)
+    ON_MESSAGE(WM_APP + 7, OnTestMessage)
+    ON_MESSAGE(DM_GETDEFID, OnGetDefId)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_DESTROY()
@@ -249,6 +263,34 @@ TEST_F(Dialog, MessageMapsDispatchThroughTheClassChain)
     EXPECT_EQ(0, dlg.m_nBaseClicks);
 }
 
+// A message-map entry gets the message's parameters and gives its result; Default() in a dialog
+// hands the message back to the dialog manager; an exception stops at the dialog procedure.
+TEST_F(Dialog, EntriesTakeParametersDefaultIsTheDialogManagersAndThrowsStopAtTheProcedure)
+{
+    CTestDlg dlg;
+    LRESULT doubled = 0, defaulted = -1, thrown = -1, ownDefId = 0, managerDefId = 0;
+    bool aliveAfterThrow = false;
+    DrivenRun run = Run(dlg, [&](HWND hDlg) {
+        doubled = SendMessageA(hDlg, WM_APP + 7, 20, 3);
+        defaulted = SendMessageA(hDlg, WM_APP + 7, 20, 1);
+        thrown = SendMessageA(hDlg, WM_APP + 7, 20, 2);
+        aliveAfterThrow = IsWindow(hDlg) && SendMessageA(hDlg, WM_APP + 7, 1, 0) == 2;
+        managerDefId = SendMessageA(hDlg, DM_GETDEFID, 0, 0);
+        dlg.m_bOwnDefId = true;
+        ownDefId = SendMessageA(hDlg, DM_GETDEFID, 0, 0);
+        Command(hDlg, IDCANCEL);
+    });
+    ASSERT_TRUE(run.bFound) << "the dialog never appeared";
+    EXPECT_TRUE(run.bEnded);
+    EXPECT_EQ(doubled, 43);
+    EXPECT_EQ(defaulted, 0);
+    EXPECT_EQ(thrown, 0);
+    EXPECT_TRUE(aliveAfterThrow);
+    // The dialog manager names the template's default push button, which DefWindowProc never would.
+    EXPECT_EQ(managerDefId, MAKELRESULT(IDOK, DC_HASDEFID));
+    EXPECT_EQ(ownDefId, MAKELRESULT(IDCANCEL, DC_HASDEFID));
+}
+
 TEST_F(Dialog, PaintDragIconDestroyAndPlacement)
 {
     CTestDlg dlg;
@@ -263,8 +305,10 @@ TEST_F(Dialog, PaintDragIconDestroyAndPlacement)
         InvalidateRect(hDlg, nullptr, TRUE);
         UpdateWindow(hDlg);
         paintsAfterDefault = dlg.m_nPaint;
-        // A handler that paints nothing itself must still leave the window validated.
-        dirtyAfterDefault = dlg.m_bDirtyAfterPaint;
+        // A handler that paints nothing itself must still leave the window validated: its
+        // Default() hands the message to the dialog manager, which validates it once the handler
+        // has returned, so that is where it is judged.
+        dirtyAfterDefault = GetUpdateRect(hDlg, nullptr, FALSE) != FALSE;
         dlg.m_bOwnPaint = true;
         InvalidateRect(hDlg, nullptr, TRUE);
         UpdateWindow(hDlg);

@@ -3,7 +3,7 @@
 #include "app_icon.h"
 #include "destination.h"
 #include "module_dir.h"
-#include "install_worker.h"
+#include "finish_dlg.h"
 #include "resource.h"
 #include "setup_files.h"
 
@@ -17,9 +17,8 @@ constexpr LRESULT kDone = 1;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CExtractDlg, CDialog)
-    { WM_WORKER_REQUEST, 0, 0,
-      [](CCmdTarget* p) -> LRESULT { return static_cast<ThisClass*>(p)->OnWorkerRequest(); } },
-    { WM_TIMER, 0, 0, [](CCmdTarget* p) -> LRESULT { return static_cast<ThisClass*>(p)->OnShowTimer(); } },
+    ON_MESSAGE(WM_WORKER_REQUEST, OnWorkerRequest)
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CExtractDlg::CExtractDlg(CWnd* pParent)
@@ -76,7 +75,10 @@ BOOL CExtractDlg::OnInitDialog()
 CWinThread* CExtractDlg::BeginWorker()
 {
     // Started suspended so that automatic deletion is off before the worker can end.
-    CWinThread* pThread = AfxBeginThread(InstallWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    // The worker's parameter is this dialog as its InstallWindow, which is not where the dialog
+    // object itself begins.
+    CWinThread* pThread = AfxBeginThread(InstallWorker, static_cast<InstallWindow*>(this),
+                                         THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (pThread != nullptr) {
         pThread->m_bAutoDelete = FALSE;
         pThread->ResumeThread();
@@ -117,15 +119,19 @@ void CExtractDlg::ShowProgress()
     }
     LeaveCriticalSection(&m_csNoted);
     if (newFile) SetDlgItemText(IDC_DEST_FILE, file);
-    // Step by step, so that a bar whose range is smaller than the entries starts over as it would.
-    for (const int steps = m_nNotedSteps.load(); m_nStepsShown < steps; ++m_nStepsShown)
-        m_progress.StepIt();
+    // Step by step, so that a bar whose range is smaller than the entries starts over as it would;
+    // drawn once for all of them (the bar would draw itself at every step).
+    const int steps = m_nNotedSteps.load();
+    if (m_nStepsShown == steps) return;
+    m_progress.SendMessage(WM_SETREDRAW, FALSE);
+    for (; m_nStepsShown < steps; ++m_nStepsShown) m_progress.StepIt();
+    m_progress.SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_progress.m_hWnd, nullptr, FALSE);
 }
 
-LRESULT CExtractDlg::OnShowTimer()
+void CExtractDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (!m_bAsking && !m_bEnded) ShowProgress();
-    return 0;
+    if (nIDEvent == kShowTimer && !m_bAsking && !m_bEnded) ShowProgress();
 }
 
 void CExtractDlg::Request(WorkerRequest request)
@@ -139,13 +145,13 @@ void CExtractDlg::Request(WorkerRequest request)
     }
 }
 
-LRESULT CExtractDlg::OnWorkerRequest()
+LRESULT CExtractDlg::OnWorkerRequest(WPARAM wParam, LPARAM)
 {
     if (m_bAsking) return 0;
     // Whatever the worker does next (a message box, the finish dialog, the end), the dialog shows
     // the last file and the bar as they stand.
     ShowProgress();
-    switch (static_cast<WorkerRequest>(m_msgCur.wParam)) {
+    switch (static_cast<WorkerRequest>(wParam)) {
     case kReady:
         break;
     case kHide:
@@ -187,9 +193,12 @@ int CExtractDlg::ShowMessage(LPCSTR text, LPCSTR caption, UINT type)
     return MessageBox(text, caption, type);
 }
 
-void CExtractDlg::Hide()
+void CExtractDlg::Finish(const CString& launch)
 {
     Request(kHide);
+    CFinishDlg finish;
+    finish.SetLaunch(m_strDestDir, launch);
+    finish.DoModal();
 }
 
 void CExtractDlg::End()

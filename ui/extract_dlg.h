@@ -3,13 +3,14 @@
 #include <atomic>
 
 #include "afxwin.h"
+#include "install_worker.h"
 
 // The progress dialog. It prepares the destination, starts the install worker with itself as the
 // worker's parameter, and stands on the screen while the worker installs: the worker notes the
 // file under way and each entry done, the dialog shows them at the screen's pace, and at last the
 // worker ends the dialog's modal run with a posted WM_QUIT. The dialog's own one action is Cancel,
 // which holds the worker, asks the user and raises the cancel flag.
-class CExtractDlg : public CDialog {
+class CExtractDlg : public CDialog, public InstallWindow {
 public:
     explicit CExtractDlg(CWnd* pParent = nullptr);
     // Waits for the worker's thread to end (it has posted its quit message by then and only has
@@ -24,13 +25,14 @@ public:
     // kShowEveryMs late, and shows nothing new while the Cancel question is open. Pause is where
     // the worker holds still while the question is open; the other three are carried out by the
     // dialog's thread, after it has shown the latest progress, and wait while the question is open.
-    bool IsCancelled() const { return m_bCancel.load(); }
-    void ShowFile(LPCSTR path);  // the file label
-    void Step();                 // the bar
-    void Pause();  // returns at once unless the question is open, else once it is answered
-    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type);  // a message box owned by the dialog
-    void Hide();
-    void End();  // the worker's last act: WM_QUIT for the dialog's modal loop
+    const CString& GetDestination() const override { return m_strDestDir; }
+    bool IsCancelled() const override { return m_bCancel.load(); }
+    void ShowFile(LPCSTR path) override;  // the file label
+    void Step() override;                 // the bar
+    void Pause() override;  // returns at once unless the question is open, else once it is answered
+    int ShowMessage(LPCSTR text, LPCSTR caption, UINT type) override;  // owned by the dialog
+    void Finish(const CString& launch) override;  // hides this dialog, runs the finish dialog
+    void End() override;  // WM_QUIT for the dialog's modal loop
 
     // Kept (not deleted when the worker returns) until the dialog object goes, so that a Cancel
     // in the worker's last moment never meets a freed object.
@@ -47,7 +49,8 @@ protected:
     void OnOK() override {}
     void OnCancel() override;
 
-    // Starts InstallWorker on its own thread, the thread object kept; null when it cannot start.
+    // Starts InstallWorker on its own thread (with this dialog as its window), the thread object
+    // kept; null when it cannot start.
     virtual CWinThread* BeginWorker();
 
 private:
@@ -57,8 +60,8 @@ private:
 
     // Has the dialog's thread carry out `request`, waiting while the question is open.
     void Request(WorkerRequest request);
-    LRESULT OnWorkerRequest();
-    LRESULT OnShowTimer();
+    LRESULT OnWorkerRequest(WPARAM request, LPARAM);
+    void OnTimer(UINT_PTR nIDEvent);
     // The dialog's thread: the label and the bar as the worker last noted them.
     void ShowProgress();
 
