@@ -1,8 +1,6 @@
 #include "setup_files.h"
 
 #include <cstring>
-#include <memory>
-#include <mutex>
 
 #include "module_dir.h"
 #include "uninstall_log.h"
@@ -57,18 +55,9 @@ int ReadScriptItem(const ScriptInt& key, int item)
 
 bool WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value)
 {
-    // One writer for the log being written, so that a write costs the same however long the log
-    // is. It checks the file before every write, so a log that was replaced since (a new template
-    // copy, another path to the same file) is read again rather than written from stale knowledge.
-    static std::mutex lock;
-    static std::unique_ptr<CUninstallLog> writer;
-    std::lock_guard<std::mutex> hold(lock);
-    if (!writer || std::strcmp(writer->GetPath(), logPath) != 0)
-        writer = std::make_unique<CUninstallLog>(logPath);
-    const bool written = writer->WriteString(key, value);
-    // Not left open: the caller may delete or replace the log once this returns.
-    writer->Close();
-    return written;
+    // A writer of its own, closed on return: the caller may delete or replace the log then.
+    CUninstallLog log(logPath);
+    return log.WriteString(key, value);
 }
 
 int LogCreatedPath(LPCSTR logPath, int index, LPCSTR path)
@@ -81,9 +70,15 @@ int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path)
     return log.WriteString(ItemKey(UninstallLog::kFileKey, index), path) ? index + 1 : index;
 }
 
-bool WriteLogFileCount(LPCSTR logPath, int count)
+bool WriteLogFileCount(CUninstallLog& log, int count)
 {
     CString value;
     value.Format("%d", count);
-    return WriteLogString(logPath, UninstallLog::kFileNum, value);
+    return log.WriteString(UninstallLog::kFileNum, value);
+}
+
+bool WriteLogFileCount(LPCSTR logPath, int count)
+{
+    CUninstallLog log(logPath);
+    return WriteLogFileCount(log, count);
 }

@@ -14,7 +14,8 @@ int ReadScriptItem(const ScriptInt& key, int item);
 
 // Writes `key` = `value` into section "files" of the log at `logPath` (creating the file, the
 // section or the key as needed), as WritePrivateProfileStringA would, at a cost that does not grow
-// with the log (see CUninstallLog). False when the line could not be written.
+// with the log (see CUninstallLog). False when the line could not be written. Each call reads the
+// log anew: a phase that writes many lines keeps a CUninstallLog of its own instead.
 bool WriteLogString(LPCSTR logPath, LPCSTR key, LPCSTR value);
 // Logs one created file or folder as "file<index>" and returns the next free index: index + 1, or
 // `index` itself when the line could not be written, so that the next path takes its place and
@@ -25,3 +26,4 @@ class CUninstallLog;
 int LogCreatedPath(CUninstallLog& log, int index, LPCSTR path);
 // Writes "filenum"; false when it could not be written.
 bool WriteLogFileCount(LPCSTR logPath, int count);
+bool WriteLogFileCount(CUninstallLog& log, int count);

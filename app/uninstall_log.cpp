@@ -3,28 +3,27 @@
 #include <cstring>
 #include <iterator>
 
+#include "profile_line.h"
 #include "setup_files.h"
 
 namespace {
 
 constexpr DWORD kScanChunk = 0x10000;  // also the longest line that is looked at
 
-// The profile functions' white space: ASCII controls 9 to 13, ^Z and the space.
-bool IsProfileSpace(wchar_t c)
+bool IsAnsiLeadByte(unsigned char c)
 {
-    return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == 0x20;
+    return IsDBCSLeadByte(c) != FALSE;
 }
 
-void Trim(const wchar_t*& begin, const wchar_t*& end)
+// Section and key names match without regard to case, by Unicode simple case mapping of the
+// name's characters in the ANSI code page.
+std::wstring LowerName(const char* line, const ProfileLine& parsed)
 {
-    while (begin < end && IsProfileSpace(*begin)) ++begin;
-    while (end > begin && IsProfileSpace(end[-1])) --end;
-}
-
-// Section and key names match without regard to case, by Unicode simple case mapping.
-std::wstring Lower(const wchar_t* begin, const wchar_t* end)
-{
-    std::wstring text(begin, end);
+    const int bytes = static_cast<int>(parsed.nameEnd - parsed.nameBegin);
+    std::wstring text(static_cast<std::size_t>(bytes), L'\0');
+    const int length = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, line + parsed.nameBegin, bytes,
+                                                            text.data(), bytes);
+    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     if (!text.empty())
         LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
                      text.data(), static_cast<int>(text.size()));
@@ -172,24 +171,31 @@ bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPC
     m_bNeedsLineEnd = false;
     AddKey(LowerAscii(key));
 
-    // Wine keeps parsed profiles and parses a file again only when its write time has changed (or
-    // is under about two seconds old). The file system's clock may not have moved since the last
-    // write, so the time is moved on by hand: a cached copy can never pass for this one.
-    FILETIME now;
-    ULONGLONG after = GetFileTime(file, nullptr, nullptr, &now) ? FileTimeValue(now) : 0;
-    if (after <= before.writeTime) {
-        after = before.writeTime + 1;
-        FILETIME moved{static_cast<DWORD>(after), static_cast<DWORD>(after >> 32)};
-        // The file system keeps times at a resolution of its own (two seconds on FAT): what it
-        // kept is what the next write will compare with.
-        if (!SetFileTime(file, nullptr, nullptr, &moved) || !GetFileTime(file, nullptr, nullptr, &now))
-            return true;  // written, but unknown
-        after = FileTimeValue(now);
-    }
+    ULONGLONG after = 0;
+    if (!MoveWriteTimeOn(file, before.writeTime, after)) return true;  // written, but unknown
 
     m_state.size = m_nInsertAt + m_strTail.size();
     m_state.writeTime = after;
     m_bKnown = true;
+    return true;
+}
+
+// Wine keeps parsed profiles and parses a file again only when its write time has changed (or is
+// under about two seconds old). The file system's clock may not have moved since the last write,
+// so the time is moved on by hand when it has not: a cached copy can never pass for this one. The
+// file system keeps times at a resolution of its own (two seconds on FAT), so the time it kept is
+// read back: that is what the next write compares with. False when the time is not known.
+bool CUninstallLog::MoveWriteTimeOn(HANDLE file, ULONGLONG before, ULONGLONG& after)
+{
+    FILETIME now;
+    if (!GetFileTime(file, nullptr, nullptr, &now)) return false;
+    after = FileTimeValue(now);
+    if (after > before) return true;
+    const ULONGLONG moved = before + 1;
+    FILETIME time{static_cast<DWORD>(moved), static_cast<DWORD>(moved >> 32)};
+    if (!SetFileTime(file, nullptr, nullptr, &time) || !GetFileTime(file, nullptr, nullptr, &now))
+        return false;
+    after = FileTimeValue(now);
     return true;
 }
 
@@ -274,40 +280,18 @@ bool CUninstallLog::Scan(HANDLE file, const FileState& now)
 // section.
 void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offset, bool& inFiles)
 {
-    if (begin == end) return;
-    // Lines are parsed as the platform parses them, in UTF-16 after conversion from the ANSI code
-    // page, so that a trail byte of a double-byte character is never taken for "[", "]" or "=".
-    std::wstring line(static_cast<std::size_t>(end - begin), L'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, begin, static_cast<int>(end - begin),
-                                           line.data(), static_cast<int>(line.size()));
-    const wchar_t* first = line.data();
-    const wchar_t* last = line.data() + (length > 0 ? length : 0);
-    Trim(first, last);
-    if (first == last) return;
-
-    if (*first == L'[') {
-        const wchar_t* close = last;
-        while (close > first && close[-1] != L']') --close;
-        if (close - first >= 2) {
-            const wchar_t* nameBegin = first + 1;
-            const wchar_t* nameEnd = close - 1;
-            Trim(nameBegin, nameEnd);
-            if (!m_bHasSection && Lower(nameBegin, nameEnd) == L"files") {
-                m_bHasSection = true;
-                inFiles = true;
-            } else if (inFiles) {
-                inFiles = false;
-                m_nInsertAt = offset;
-            }
-            return;
+    const ProfileLine line = ClassifyProfileLine(begin, static_cast<std::size_t>(end - begin), IsAnsiLeadByte);
+    if (line.kind == ProfileLineKind::kSection) {
+        if (!m_bHasSection && LowerName(begin, line) == L"files") {
+            m_bHasSection = true;
+            inFiles = true;
+        } else if (inFiles) {
+            inFiles = false;
+            m_nInsertAt = offset;
         }
+    } else if (line.kind == ProfileLineKind::kKey && inFiles) {
+        AddKey(LowerName(begin, line));  // comments and nameless lines are never plain keys
     }
-    if (!inFiles) return;
-    const wchar_t* nameEnd = first;
-    while (nameEnd < last && *nameEnd != L'=') ++nameEnd;
-    while (nameEnd > first && IsProfileSpace(nameEnd[-1])) --nameEnd;
-    if (nameEnd == first || *first == L';') return;  // no name, or a comment: never a plain key
-    AddKey(Lower(first, nameEnd));
 }
 
 bool CUninstallLog::HasKey(LPCSTR key) const

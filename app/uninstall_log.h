@@ -54,6 +54,7 @@ private:
     void AddKey(const std::wstring& lowerName);
     bool WriteThroughPlatform(LPCSTR key, LPCSTR value);
     bool Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value);
+    static bool MoveWriteTimeOn(HANDLE file, ULONGLONG before, ULONGLONG& after);
     bool Open();
 
     CString m_strPath;

@@ -4,6 +4,7 @@
 #include "module_dir.h"
 #include "setup_files.h"
 #include "shortcuts.h"
+#include "uninstall_log.h"
 
 namespace {
 
@@ -92,8 +93,10 @@ UINT InstallWorker(LPVOID param)
     if (!window.IsCancelled() && !files.failures.Any()) {
         // A Cancel confirmed from here on changes nothing: the files are all in place.
         WindowShortcutObserver observer(window, files.failures);
-        int index = InstallShortcuts(window.GetDestination(), logPath, files.nextIndex, observer);
-        if (!WriteLogFileCount(logPath, index)) files.failures.NoteNotLogged(logPath);
+        CUninstallLog log(logPath);
+        int index = InstallShortcuts(window.GetDestination(), log, files.nextIndex, observer);
+        if (!WriteLogFileCount(log, index)) files.failures.NoteNotLogged(logPath);
+        log.Close();  // before the finish dialog: the program it starts may read the log
         if (files.failures.Any()) {
             ReportIncomplete(window, files.failures);
         } else {

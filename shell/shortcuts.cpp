@@ -3,6 +3,7 @@
 #include "registry_key.h"
 #include "setup_files.h"
 #include "shell_link.h"
+#include "uninstall_log.h"
 
 namespace {
 
@@ -22,19 +23,19 @@ CString WithoutTrailingBackslash(const CString& strDir)
 // Logs the phase's paths one after another, telling the observer of any that the log refused.
 class PhaseLog {
 public:
-    PhaseLog(const CString& strLogPath, int nFileIndex, ShortcutPhaseObserver& observer)
-        : m_strLogPath(strLogPath), m_nFileIndex(nFileIndex), m_observer(observer) {}
+    PhaseLog(CUninstallLog& log, int nFileIndex, ShortcutPhaseObserver& observer)
+        : m_log(log), m_nFileIndex(nFileIndex), m_observer(observer) {}
 
     void Add(const CString& strPath)
     {
-        const int nNext = LogCreatedPath(m_strLogPath, m_nFileIndex, strPath);
+        const int nNext = LogCreatedPath(m_log, m_nFileIndex, strPath);
         if (nNext == m_nFileIndex) m_observer.NotLogged(strPath);
         m_nFileIndex = nNext;
     }
     int NextIndex() const { return m_nFileIndex; }
 
 private:
-    const CString& m_strLogPath;
+    CUninstallLog& m_log;
     int m_nFileIndex;
     ShortcutPhaseObserver& m_observer;
 };
@@ -50,10 +51,11 @@ public:
 int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex)
 {
     NoObserver nobody;
-    return InstallShortcuts(strDestDir, strLogPath, nFileIndex, nobody);
+    CUninstallLog log(strLogPath);
+    return InstallShortcuts(strDestDir, log, nFileIndex, nobody);
 }
 
-int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex,
+int InstallShortcuts(const CString& strDestDir, CUninstallLog& log, int nFileIndex,
                      ShortcutPhaseObserver& observer)
 {
     // The registry text is taken as it stands: nothing is trimmed or expanded.
@@ -71,13 +73,13 @@ int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int n
     if (strPrograms.IsEmpty())
         strPrograms = strTargetDir;
 
-    PhaseLog log(strLogPath, nFileIndex, observer);
+    PhaseLog phaseLog(log, nFileIndex, observer);
     CString strGroup = ReadScript(Script::kGroup);
     CString strCurrentFolder = strPrograms + "\\" + strGroup;
     // A folder that exists already, or cannot be made, is logged all the same.
     observer.Pause();
     CreateDirectoryA(strCurrentFolder, nullptr);
-    log.Add(strCurrentFolder);
+    phaseLog.Add(strCurrentFolder);
 
     // The current folder carries over: a shortcut goes into the latest item group before it.
     // Item groups always lie directly below the program group, never inside each other.
@@ -88,7 +90,7 @@ int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int n
         if (!strItemGroup.IsEmpty()) {
             strCurrentFolder = strPrograms + "\\" + strGroup + "\\" + strItemGroup;
             CreateDirectoryA(strCurrentFolder, nullptr);
-            log.Add(strCurrentFolder);
+            phaseLog.Add(strCurrentFolder);
             continue;
         }
 
@@ -99,15 +101,15 @@ int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int n
 
         CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
                        strCurrentFolder, strArguments);
-        log.Add(strCurrentFolder + strLinkName);
+        phaseLog.Add(strCurrentFolder + strLinkName);
 
         // An unread desktop folder leaves the bare link name as the desktop shortcut's path.
         if (ReadScriptItem(Script::kItemDesktop, i) != 0) {
             observer.Pause();
             CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
                            strDesktop, strArguments);
-            log.Add(strDesktop + strLinkName);
+            phaseLog.Add(strDesktop + strLinkName);
         }
     }
-    return log.NextIndex();
+    return phaseLog.NextIndex();
 }

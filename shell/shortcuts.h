@@ -15,10 +15,12 @@ protected:
     ~ShortcutPhaseObserver() = default;
 };
 
-// Makes the group, folders and shortcuts and logs every one of them in the uninstall log at
-// strLogPath as "file<index>", from nFileIndex on, whether or not it could be made. strDestDir is
-// the destination, with or without a trailing backslash. Returns the index after the last entry.
-int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex,
+class CUninstallLog;
+
+// Makes the group, folders and shortcuts and logs every one of them through the uninstall log
+// writer `log` as "file<index>", from nFileIndex on, whether or not it could be made. strDestDir
+// is the destination, with or without a trailing backslash. Returns the index after the last entry.
+int InstallShortcuts(const CString& strDestDir, CUninstallLog& log, int nFileIndex,
                      ShortcutPhaseObserver& observer);
-// The same with nobody watching.
+// The same into the log at strLogPath, with nobody watching.
 int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex);

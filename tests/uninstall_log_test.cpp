@@ -140,6 +140,15 @@ TEST(UninstallLogEquivalence, FilesSectionFollowedByOthers)
     ExpectSameAfterEveryWrite("[files]\r\n  [b]  \r\n[files]\r\nfile3=second section\r\n");
 }
 
+// Where a header's name ends (at the line's last "]"), a "[" without its "]", a line without a
+// key name, tabs and ^Z as white space.
+TEST(UninstallLogEquivalence, HeadersAndKeysAtTheEdgesOfTheLineGrammar)
+{
+    ExpectSameAfterEveryWrite("[fi]les]\r\nfile0=not in files\r\n[files]x]\r\nfile1=nor here\r\n"
+                              "[files]\r\n=nameless\r\n[files\r\n\tfile1\t=\ttabbed\r\n"
+                              "\x1a" "file2=after ^Z\r\n[b]\r\nfile3=in b\r\n");
+}
+
 TEST(UninstallLogEquivalence, TemplatesWithAByteOrderMark)
 {
     ExpectSameAfterEveryWrite("\xEF\xBB\xBF[uninstall]\r\nname=Quenthary\r\n[files]\r\nfile0=old\r\n");

@@ -1,5 +1,6 @@
 #include "setup_script.h"
 
+#include "profile_line.h"
 #include "setup_names.h"
 
 #include <cstdint>
@@ -11,25 +12,20 @@ struct Line {
     std::size_t next;        // the start of the following line
 };
 
+// Lines end where the profile functions end them; a CR LF pair is kept together as one ending.
 std::vector<Line> SplitLines(const std::string& text)
 {
     std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t nl = text.find('\n', pos);
-        std::size_t next = nl == std::string::npos ? text.size() : nl + 1;
-        std::size_t end = nl == std::string::npos ? text.size() : nl;
-        if (end > pos && text[end - 1] == '\r') --end;
+        std::size_t end = ProfileLineEnd(text.data(), pos, text.size());
+        std::size_t next = end;
+        if (next < text.size() && text[next] == '\r') ++next;
+        if (next < text.size() && text[next] == '\n') ++next;
         lines.push_back({pos, end, next});
         pos = next;
     }
     return lines;
-}
-
-std::string Trim(const std::string& s)
-{
-    std::size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b)
@@ -44,14 +40,19 @@ bool EqualNoCase(const std::string& a, const std::string& b)
     return true;
 }
 
-// The name in "[name]", or false for a line that is no section header.
-bool SectionName(const std::string& line, std::string& name)
+// The line `line` of `text`, classified, with its name.
+struct ParsedLine {
+    ProfileLine parsed;
+    std::string name;
+};
+
+ParsedLine Parse(const std::string& text, const Line& line)
 {
-    std::string t = Trim(line);
-    if (t.empty() || t[0] != '[') return false;
-    std::size_t close = t.find(']');
-    name = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-    return true;
+    ParsedLine result;
+    result.parsed = ClassifyProfileLine(text.data() + line.begin, line.end - line.begin);
+    result.name = text.substr(line.begin + result.parsed.nameBegin,
+                              result.parsed.nameEnd - result.parsed.nameBegin);
+    return result;
 }
 
 }  // namespace
@@ -65,11 +66,11 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
     // Locate the first section of that name: its header line and its last non-blank line.
     std::size_t header = lines.size(), last = lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string line = text.substr(lines[i].begin, lines[i].end - lines[i].begin), name;
-        if (SectionName(line, name)) {
+        ParsedLine line = Parse(text, lines[i]);
+        if (line.parsed.kind == ProfileLineKind::kSection) {
             if (header != lines.size()) break;
-            if (EqualNoCase(name, section)) header = last = i;
-        } else if (header != lines.size() && !Trim(line).empty()) {
+            if (EqualNoCase(line.name, section)) header = last = i;
+        } else if (header != lines.size() && line.parsed.kind != ProfileLineKind::kBlank) {
             last = i;
         }
     }
@@ -80,11 +81,12 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
     for (const auto& key : keys) {
         bool found = false;
         for (std::size_t i = header + 1; header != lines.size() && i <= last && !found; ++i) {
+            ParsedLine parsed = Parse(text, lines[i]);
+            if (parsed.parsed.kind != ProfileLineKind::kKey || !EqualNoCase(parsed.name, key.first)) continue;
             std::string line = text.substr(lines[i].begin, lines[i].end - lines[i].begin);
             std::size_t eq = line.find('=');
-            if (eq == std::string::npos || Trim(line)[0] == ';' || !EqualNoCase(Trim(line.substr(0, eq)), key.first))
-                continue;
-            replaced[i] = line.substr(0, eq + 1) + key.second;
+            // A bare name is the key with an empty value.
+            replaced[i] = eq == std::string::npos ? line + "=" + key.second : line.substr(0, eq + 1) + key.second;
             isReplaced[i] = found = true;
         }
         if (!found) added += key.first + "=" + key.second + eol;
