@@ -52,14 +52,8 @@ else
   start_private_display
 fi
 
-# Wine's own fonts, Marlett among them (it draws the caption buttons), are not found by this build
-# of Wine in its data folder; the prefix's Fonts folder is searched.
-cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-# Wine links the prefix's Desktop, Documents and the like to the host user's own folders; the
-# demonstration's shortcuts belong in the prefix, so every such link becomes a folder of its own.
-find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r link; do
-  rm "$link" && mkdir "$link"
-done
+install_wine_fonts
+keep_user_folders_in_prefix
 
 keep_wineserver
 
@@ -97,10 +91,7 @@ if $attended; then
 fi
 
 echo "== installing the demonstration product unattended on the Xvfb display $DISPLAY"
-# The walk-through and the installer it starts run in a Wine virtual desktop, where Wine draws the
-# window frames itself: with no window manager on the display they would have no captions.
-wine reg add 'HKCU\Software\Wine\AppDefaults\walk.exe\Explorer' /v Desktop /d Demo /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Demo /d 800x600 /f >/dev/null 2>&1
+run_in_virtual_desktop walk.exe 800x600
 pictures="$demo/pictures"
 rm -rf "$pictures"
 mkdir -p "$pictures"

@@ -50,3 +50,26 @@ reset_shell_folders() {
 manage_windows_in_wine() {
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 }
+
+# install_wine_fonts: Wine's own fonts, Marlett among them (it draws the caption buttons), are not
+# found by this build of Wine in its data folder; the prefix's Fonts folder is searched.
+install_wine_fonts() {
+  cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+}
+
+# keep_user_folders_in_prefix: Wine links the prefix's Desktop, Documents and the like to the host
+# user's own folders; shortcuts made in the prefix belong in it, so every such link becomes a
+# folder of its own.
+keep_user_folders_in_prefix() {
+  find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l | while read -r link; do
+    rm "$link" && mkdir "$link"
+  done
+}
+
+# run_in_virtual_desktop PROGRAM SIZE: PROGRAM (and what it starts) runs in a Wine virtual desktop
+# of SIZE, where Wine draws the window frames itself: with no window manager on the display they
+# would have no captions.
+run_in_virtual_desktop() {
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1\\Explorer" /v Desktop /d Demo /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Demo /d "$2" /f >/dev/null 2>&1 </dev/null
+}

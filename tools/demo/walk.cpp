@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -101,6 +102,12 @@ HWND WaitForProgramWindow(const std::string& image, DWORD timeoutMs)
 // Holds every thread of a process still but the one named, for as long as it lives. With the
 // installer's worker held, the progress dialog stays up, unchanged, while its picture is taken; its
 // own thread keeps painting it.
+//
+// A thread suspended at an arbitrary point may hold a lock that the dialog's thread needs (the
+// heap's, or the one under which the worker notes its progress for the dialog's timer): the
+// dialog's thread would then stop at its next tick, until the worker goes on. So the hold is kept
+// only once the dialog's thread has been seen to answer after more than one tick of its timer
+// with the worker held (Answers); otherwise it is let go and tried again a moment later.
 class CThreadsHeld {
 public:
     CThreadsHeld(DWORD pid, DWORD keepThreadId)
@@ -130,6 +137,15 @@ public:
     }
     CThreadsHeld(const CThreadsHeld&) = delete;
     CThreadsHeld& operator=(const CThreadsHeld&) = delete;
+
+    // Whether the window's thread still handles messages, 150 ms (three ticks of the progress
+    // dialog's timer) after the hold began.
+    static bool Answers(HWND hwnd)
+    {
+        Sleep(150);
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, &ignored) != 0;
+    }
 
 private:
     std::vector<HANDLE> m_threads;
@@ -240,7 +256,14 @@ bool CWalk::RunDialogs()
     }, kInstallTimeoutMs);
     if (MessageBoxShown(pid)) return false;
     if (progress && IsWindowVisible(progress)) {
-        CThreadsHeld held(pid, GetWindowThreadProcessId(progress, nullptr));
+        std::unique_ptr<CThreadsHeld> held;
+        for (int attempt = 0; attempt < 20 && IsWindowVisible(progress); ++attempt) {
+            held = std::make_unique<CThreadsHeld>(pid, GetWindowThreadProcessId(progress, nullptr));
+            if (CThreadsHeld::Answers(progress)) break;
+            held.reset();
+            Sleep(10);
+        }
+        if (!held) Fail("the progress dialog could not be held still for its picture");
         std::printf("progress dialog: %s, %d of %d files\n", ControlText(progress, IDC_DEST_FILE).c_str(),
                     static_cast<int>(Ask(progress, IDC_PROGRESS, PBM_GETPOS)),
                     static_cast<int>(Ask(progress, IDC_PROGRESS, PBM_GETRANGE, FALSE)));
