@@ -61,7 +61,8 @@ bool ReadLogContents(LPCSTR path, LogContents& contents)
 {
     contents = LogContents();
     enum class In { kOther, kFiles, kUninstall } in = In::kOther;
-    bool seenFiles = false, seenUninstall = false, seenProduct = false;
+    // A "filenum" line without a value reads as missing, and hides later ones all the same.
+    bool seenFiles = false, seenUninstall = false, seenProduct = false, seenCount = false;
     long long count = 0;
     std::vector<Found> found;
     bool ordered = true;
@@ -84,8 +85,11 @@ bool ReadLogContents(LPCSTR path, LogContents& contents)
         } else if (in == In::kFiles) {
             if (SameName(line.name, UninstallLog::kFileNum)) {
                 // Only the first line of a key counts, with or without a value.
-                if (!contents.bHasCount) count = line.bHasValue ? ProfileInt(line.value) : -1;
-                contents.bHasCount = true;
+                if (!seenCount) {
+                    seenCount = true;
+                    contents.bHasCount = line.bHasValue;
+                    count = ProfileInt(line.value);
+                }
             } else {
                 int n = FileKeyNumber(line.name);
                 if (n >= 0) {
@@ -97,8 +101,6 @@ bool ReadLogContents(LPCSTR path, LogContents& contents)
         return true;
     });
     if (!ok) return false;
-    // A "filenum" line without a value reads as missing.
-    if (count < 0) contents.bHasCount = false;
 
     // The installer writes the keys in order; a log edited by hand may not be. The stable sort
     // keeps a key's first line ahead of its repetitions.

@@ -69,6 +69,25 @@ std::size_t RootLength(const std::string& path)
     return std::string::npos;
 }
 
+// A component of dots and spaces alone with two dots or more: Windows drops trailing dots and
+// spaces, so ".. " and "..." may step up as ".." does.
+bool HasParentLikeComponent(const std::string& below)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= below.size(); ++i) {
+        if (i < below.size() && !IsSeparator(below[i])) continue;
+        int dots = 0;
+        bool only = i > start;
+        for (std::size_t j = start; j < i && only; ++j) {
+            if (below[j] == '.') ++dots;
+            else if (below[j] != ' ') only = false;
+        }
+        if (only && dots >= 2) return true;
+        start = i + 1;
+    }
+    return false;
+}
+
 // The path normalised by GetFullPathNameA, without trailing separators; false when it has no
 // normal form that fits MAX_PATH.
 bool FullPath(const std::string& path, std::string& full)
@@ -129,7 +148,6 @@ private:
 
 CRemovalScope::CRemovalScope(const std::string& destDir, const std::string& programs,
                              const std::string& desktop)
-    : m_dest(destDir)
 {
     Root root;
     m_bHasDest = MakeRoot(destDir, root);
@@ -153,8 +171,18 @@ CRemovalScope CRemovalScope::ForCurrentUser(const std::string& destDir)
 
 bool CRemovalScope::MakeRoot(const std::string& text, Root& root)
 {
-    if (RootLength(text) == std::string::npos || !FullPath(text, root.path)) return false;
+    // A drive's root, "X:" once its backslash is dropped, would otherwise name the drive's
+    // current directory.
+    const std::string folder = text.size() == 2 && text[1] == ':' ? text + "\\" : text;
+    if (RootLength(folder) == std::string::npos || !FullPath(folder, root.path)) return false;
     root.wide = Wide(root.path);
+    return true;
+}
+
+bool CRemovalScope::NormalisedDestination(std::string& full) const
+{
+    if (!m_bHasDest) return false;
+    full = m_roots[0].path;
     return true;
 }
 
@@ -166,6 +194,7 @@ CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string
     // alternate data stream), no reserved device name, which no normalisation makes harmless.
     std::string below = path.substr(rootLength);
     DropTrailingSeparators(below);
+    if (HasParentLikeComponent(below)) return Verdict::kRefused;
     if (!below.empty()) {
         EntryNameFault fault = CheckEntryName(below.c_str());
         if (fault == EntryNameFault::kParent || fault == EntryNameFault::kColon ||
@@ -193,7 +222,7 @@ RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<
 {
     Outcome outcome;
     std::string destFull;
-    const bool hasDest = FullPath(scope.Destination(), destFull);
+    const bool hasDest = scope.NormalisedDestination(destFull);
     // Folders inside the destination that held an entry. Installed files land in folders that the
     // installer made for them but did not log; they go when nothing else is left in them.
     std::set<std::string> folders;
@@ -228,6 +257,7 @@ RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<
 
     if (!RemovePath(logPath)) outcome.Left(INT_MAX, logPath);
     if (!programPath.empty() && !RemovePath(programPath)) outcome.Left(INT_MAX, programPath);
-    if (hasDest) RemoveDirectoryA(destFull.c_str());
+    // A drive's root is no folder to remove (and "X:" alone names the drive's current directory).
+    if (hasDest && destFull.size() > 2) RemoveDirectoryA(destFull.c_str());
     return outcome.Result();
 }

@@ -29,7 +29,9 @@ public:
     // Judges a path as the log holds it; `full` receives its normalised form (the one to act on)
     // for kInside and kShellFolder.
     Verdict Judge(const std::string& path, std::string& full) const;
-    const std::string& Destination() const { return m_dest; }
+    // The destination as GetFullPathNameA gives it, without a trailing backslash ("X:" for a
+    // drive's root); false when it has none.
+    bool NormalisedDestination(std::string& full) const;
 
 private:
     struct Root {
@@ -38,7 +40,6 @@ private:
     };
     static bool MakeRoot(const std::string& text, Root& root);
 
-    std::string m_dest;
     std::vector<Root> m_roots;  // [0] is the destination when it could be normalised
     bool m_bHasDest = false;
 };
