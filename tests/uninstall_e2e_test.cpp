@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -203,7 +204,7 @@ protected:
         ASSERT_NE(dialog, nullptr) << "no destination dialog";
         SetControlText(dialog, IDC_DEST, dest);
         PressButton(dialog, IDOK);
-        HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup.Id());
+        HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup.Id(), kTimeoutMs);
         ASSERT_NE(finish, nullptr) << "no finish dialog";
         PressCloseBox(finish);
         ASSERT_TRUE(setup.Ends(kTimeoutMs));
@@ -460,6 +461,37 @@ TEST_F(Uninstaller, PathsOutsideAreLeftAloneAndNamed)
     EXPECT_EQ(ReadWholeFile(sibling), "a folder whose name begins alike");
     Tree left = TreeOf(m_dest);
     EXPECT_EQ(Names(left), std::vector<std::string>{"mine.txt"});
+    ExpectNoShortcutsLeft();
+}
+
+// --- The progress dialog ------------------------------------------------------------------------
+
+// A removal that lasts shows its progress dialog: a bar over the log's entries that moves on.
+// (The short removals of the tests above show none: see YesRemovesEverythingTheInstallationMade.)
+TEST_F(Uninstaller, ALongRemovalShowsItsProgressOverTheLogsEntries)
+{
+    std::vector<ProductFile> files;
+    for (int i = 0; i < 1500; ++i) {
+        char name[40];
+        std::snprintf(name, sizeof name, "data\\%02d\\part%04d.dat", i / 100, i);
+        files.push_back({name, "x"});
+    }
+    Install(MakeSetupDir(files, Script(m_dest)), m_dest);
+    const std::size_t entries = LoggedPaths(Log()).size();
+    ASSERT_EQ(entries, files.size() + 7);
+    HWND question = StartAtQuestion();
+    ASSERT_NE(question, nullptr);
+    DWORD start = GetTickCount();
+    Removal r = RemoveWithYes(question);
+    std::printf("the removal of %zu entries took about %lu ms\n", entries,
+                static_cast<unsigned long>(GetTickCount() - start));
+    EXPECT_EQ(r.text, Removed());
+    ASSERT_TRUE(r.bProgressSeen) << "no progress dialog";
+    EXPECT_EQ(r.progressRange, static_cast<int>(entries));
+    ASSERT_FALSE(r.positions.empty());
+    EXPECT_LT(r.positions.front(), static_cast<int>(entries));
+    EXPECT_TRUE(std::is_sorted(r.positions.begin(), r.positions.end()));
+    EXPECT_FALSE(DirectoryExists(m_dest));
     ExpectNoShortcutsLeft();
 }
 
