@@ -327,10 +327,14 @@ protected:
 
 // --- Removing a whole installation --------------------------------------------------------------
 
+// With a hundred more files the removal is short still (well under the 0.3 s after which the
+// progress dialog comes), but long enough for a dialog shown at once to be seen.
 TEST_F(Uninstaller, YesRemovesEverythingTheInstallationMade)
 {
-    InstallSmallProduct();
-    EXPECT_EQ(LoggedPaths(Log()).size(), 11u) << "5 files, 2 folders and 4 shortcuts";
+    std::vector<ProductFile> files = SmallProduct();
+    for (int i = 0; i < 100; ++i) files.push_back({"data\\more\\part" + std::to_string(i) + ".txt", "x"});
+    Install(MakeSetupDir(files, Script(m_dest)), m_dest);
+    EXPECT_EQ(LoggedPaths(Log()).size(), 111u) << "105 files, 2 folders and 4 shortcuts";
     std::set<std::string> copiesBefore = RemovalCopies();
     HWND question = StartAtQuestion();
     ASSERT_NE(question, nullptr);
