@@ -9,6 +9,7 @@ constexpr char kScript[] = "setup.ini";
 constexpr char kPackage[] = "data.pak";
 constexpr char kPicture[] = "face.bmp";
 constexpr char kLog[] = "uninstall.ini";  // the template's name and the log's name alike
+constexpr char kUninstaller[] = "uninstall.exe";  // installed at the top of the destination
 }  // namespace SetupFile
 
 // One key of the installation script. Item keys hold "%d" for the item number.

@@ -31,7 +31,7 @@ mkdir -p "$demo/product/bin"
 cp "$win/demo/quenthary.exe" "$demo/product/bin/"
 "$root/build/native/mkpak" build -q --complete --script "$root/demo/setup.ini" \
   --face "$root/demo/face.bmp" --uninstall "$root/demo/uninstall.ini" --setup-exe "$win/setup.exe" \
-  "$demo/product" "$demo/setup"
+  --uninstaller --uninstall-exe "$win/uninstall.exe" "$demo/product" "$demo/setup"
 ls "$demo/setup" | sed 's/^/  /'
 
 . "$root/tools/wine-prefix.sh"

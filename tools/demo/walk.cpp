@@ -1,7 +1,9 @@
 // Walks through an installation unattended, as a person would click through it: starts setup.exe,
 // saves a picture of each dialog, accepts the proposed destination, leaves the launch box checked
 // and presses Finish, then checks what was installed against the product folder and the uninstall
-// log and prints where everything went.
+// log and prints where everything went. At last it removes the product with the installed
+// uninstaller, answering its question with Yes (a picture of the question too), and checks that
+// nothing the log listed is left, nor the destination.
 //
 //   walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]
 //
@@ -169,6 +171,7 @@ private:
     bool MessageBoxShown(DWORD pid);
     void CheckLaunch();
     void CheckInstalled();
+    void Uninstall();
     void PrintSummary() const;
     void PrintInstalled() const;
 
@@ -178,6 +181,7 @@ private:
     std::vector<std::string> m_pictures, m_problems;
     std::vector<std::string> m_files, m_folders, m_shortcuts;
     std::string m_strLaunched;
+    std::string m_strRemoved;  // the uninstaller's end message
     bool m_bInstalled = false;
 };
 
@@ -335,7 +339,9 @@ void CWalk::CheckInstalled()
                 continue;
             }
             // The installed bytes are the product's own.
-            if (!m_strProduct.empty() && path.compare(0, destPrefix.size(), destPrefix) == 0) {
+            // (The uninstaller is packed from the project's build, not from the product folder.)
+            const bool bUninstaller = path == destPrefix + SetupFile::kUninstaller;
+            if (!m_strProduct.empty() && !bUninstaller && path.compare(0, destPrefix.size(), destPrefix) == 0) {
                 std::string installed, original;
                 const std::string source = JoinPath(m_strProduct, path.substr(destPrefix.size()));
                 if (!ReadFileBytes(path, installed) || !ReadFileBytes(source, original) || installed != original)
@@ -353,6 +359,79 @@ void CWalk::CheckInstalled()
         Fail("the log lists " + std::to_string(m_files.size()) + " files, the script " +
              std::to_string(totalFiles));
     if (m_shortcuts.empty()) Fail("no shortcut was logged");
+}
+
+// A visible dialog (message boxes are dialogs) of any process captioned `caption`: the
+// uninstaller's end message comes from its copy in the temporary folder, not from the process the
+// walk starts.
+HWND FindAnyDialog(const std::string& caption)
+{
+    struct Search {
+        const std::string* caption;
+        HWND found;
+    } search{&caption, nullptr};
+    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        char cls[32] = "";
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && WindowText(hwnd) == *s.caption) {
+            s.found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void CWalk::Uninstall()
+{
+    const std::string product = ReadProfile(JoinPath(m_strDest, SetupFile::kLog), "uninstall", "product");
+    const std::string program = JoinPath(m_strDest, SetupFile::kUninstaller);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string commandLine = "\"" + program + "\"";
+    // In the destination, as its Start-menu shortcut starts it.
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, m_strDest.c_str(),
+                        &si, &pi)) {
+        Fail("could not start " + program);
+        return;
+    }
+    CloseHandle(pi.hThread);
+    HWND question = WaitForDialog(product, pi.dwProcessId);
+    if (!question) {
+        Fail("the uninstaller asked nothing");
+        TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hProcess);
+        return;
+    }
+    std::printf("uninstaller: %s\n", MessageBoxText(question).c_str());
+    Snap(question, "5-uninstall.png");
+    PressButton(question, IDYES);
+    if (WaitForSingleObject(pi.hProcess, kWindowTimeoutMs) != WAIT_OBJECT_0) Fail("the uninstaller did not end after Yes");
+    CloseHandle(pi.hProcess);
+
+    HWND end = nullptr;
+    WaitUntil([&] { return (end = FindAnyDialog(product)) != nullptr; }, kInstallTimeoutMs);
+    if (!end) {
+        Fail("the removal showed no end message");
+        return;
+    }
+    Sleep(100);
+    m_strRemoved = MessageBoxText(end);
+    if (m_strRemoved != product + " was removed from your computer.") Fail("the uninstaller said: " + m_strRemoved);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(end, &pid);
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    PressButton(end, IDOK);
+    if (copy) {
+        if (WaitForSingleObject(copy, kWindowTimeoutMs) != WAIT_OBJECT_0) Fail("the removal did not end");
+        CloseHandle(copy);
+    }
+    for (const std::vector<std::string>* paths : {&m_files, &m_folders, &m_shortcuts})
+        for (const std::string& path : *paths)
+            if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(path + " is left after the removal");
+    if (GetFileAttributesA(m_strDest.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(m_strDest + " is left after the removal");
 }
 
 void CWalk::PrintSummary() const
@@ -385,6 +464,7 @@ void CWalk::PrintInstalled() const
     for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
     std::printf("  uninstall log: %s\n", JoinPath(m_strDest, SetupFile::kLog).c_str());
     std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
+    std::printf("  removed by the uninstaller: %s\n", m_strRemoved.empty() ? "nothing" : m_strRemoved.c_str());
 }
 
 int CWalk::Run()
@@ -394,6 +474,7 @@ int CWalk::Run()
         m_bInstalled = true;
         CheckLaunch();
         CheckInstalled();
+        Uninstall();
     }
     if (m_setup.hProcess) {
         // Whatever went wrong, setup.exe must not outlive the walk.

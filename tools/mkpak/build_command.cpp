@@ -15,6 +15,9 @@
 #ifndef MKPAK_DEFAULT_SETUP_EXE
 #define MKPAK_DEFAULT_SETUP_EXE ""
 #endif
+#ifndef MKPAK_DEFAULT_UNINSTALL_EXE
+#define MKPAK_DEFAULT_UNINSTALL_EXE ""
+#endif
 
 namespace {
 
@@ -37,15 +40,15 @@ bool IsInside(const fs::path& inner, const fs::path& outer)
     return mismatch.first == b.end();
 }
 
-// The installer to put in the setup directory: the one given, else one beside mkpak, else the
-// one this build of mkpak was told the project builds.
-fs::path FindSetupExe(const BuildOptions& options, std::string& looked)
+// The installer (or uninstaller) to put in the setup directory (or the package): the one given,
+// else one beside mkpak, else the one this build of mkpak was told the project builds.
+fs::path FindProgram(const fs::path& given, const char* name, const char* built, std::string& looked)
 {
-    if (!options.setupExe.empty()) return options.setupExe;
+    if (!given.empty()) return given;
     std::vector<fs::path> candidates;
     fs::path own = GetExecutableDir();
-    if (!own.empty()) candidates.push_back(own / SetupFile::kInstaller);
-    if (*MKPAK_DEFAULT_SETUP_EXE) candidates.push_back(PathFromUtf8(MKPAK_DEFAULT_SETUP_EXE));
+    if (!own.empty()) candidates.push_back(own / name);
+    if (*built) candidates.push_back(PathFromUtf8(built));
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
         if (fs::is_regular_file(candidate, ec)) return candidate;
@@ -79,6 +82,29 @@ std::string SingleTopLevelProgram(const std::vector<ProductFile>& files)
         found = n;
     }
     return found;
+}
+
+// Adds the uninstaller to the scanned product as the file "uninstall.exe" at its top, in the
+// package's order; the reason when it cannot be (empty when added).
+std::string AddUninstaller(const fs::path& program, ProductScan& scan)
+{
+    const std::string folded = FoldEntryName(SetupFile::kUninstaller);
+    for (const ProductFile& file : scan.files)
+        if (FoldEntryName(file.strDisplay) == folded)
+            return "the product folder has a file \"" + file.strDisplay +
+                   "\" of its own, where --uninstaller would put the uninstaller";
+    ProductFile file;
+    file.source = program;
+    file.strName = SetupFile::kUninstaller;
+    file.strDisplay = SetupFile::kUninstaller;
+    std::error_code ec;
+    file.nSize = fs::file_size(program, ec);
+    if (ec) return "cannot read " + Quote(program) + ": " + ec.message();
+    scan.nTotalBytes += file.nSize;
+    auto at = std::upper_bound(scan.files.begin(), scan.files.end(), file,
+                               [](const ProductFile& a, const ProductFile& b) { return a.strName < b.strName; });
+    scan.files.insert(at, std::move(file));
+    return std::string();
 }
 
 struct PackSummary {
@@ -134,15 +160,23 @@ int RunBuild(const BuildOptions& options)
     if (IsInside(options.setupDir, options.productFolder))
         return Refuse("the setup directory " + Quote(options.setupDir) + " lies inside the product folder " +
                       Quote(options.productFolder) + ": the package would hold itself");
-    for (const fs::path& given : {options.script, options.setupExe, options.face, options.logTemplate})
+    for (const fs::path& given : {options.script, options.setupExe, options.face, options.logTemplate, options.uninstallExe})
         if (!given.empty() && !fs::is_regular_file(given, ec)) return Refuse(Quote(given) + " is no file");
     fs::path setupExe;
     if (options.bComplete || !options.setupExe.empty()) {
         std::string looked;
-        setupExe = FindSetupExe(options, looked);
+        setupExe = FindProgram(options.setupExe, SetupFile::kInstaller, MKPAK_DEFAULT_SETUP_EXE, looked);
         if (setupExe.empty())
             return Refuse("no setup.exe to put in the setup directory (looked for " + looked +
                           "): build the installer first, or name one with --setup-exe PATH");
+    }
+    fs::path uninstallExe;
+    if (options.bUninstaller || !options.uninstallExe.empty()) {
+        std::string looked;
+        uninstallExe = FindProgram(options.uninstallExe, SetupFile::kUninstaller, MKPAK_DEFAULT_UNINSTALL_EXE, looked);
+        if (uninstallExe.empty())
+            return Refuse("no uninstall.exe to pack (looked for " + looked +
+                          "): build the uninstaller first, or name one with --uninstall-exe PATH");
     }
 
     ProductScan scan = ScanProductFolder(options.productFolder, options.nCodePage);
@@ -151,6 +185,12 @@ int RunBuild(const BuildOptions& options)
     if (!scan.problems.empty()) {
         for (const std::string& problem : scan.problems) std::fprintf(stderr, "mkpak: %s\n", problem.c_str());
         return Refuse(std::to_string(scan.problems.size()) + " file(s) refused; no package written");
+    }
+    // The product's own program, for a default script, before the uninstaller joins it.
+    const std::string launch = SingleTopLevelProgram(scan.files);
+    if (!uninstallExe.empty()) {
+        const std::string refusal = AddUninstaller(uninstallExe, scan);
+        if (!refusal.empty()) return Refuse(refusal + "; no package written");
     }
 
     fs::create_directories(options.setupDir, ec);
@@ -168,7 +208,7 @@ int RunBuild(const BuildOptions& options)
     } else if (fs::exists(scriptPath, ec)) {
         if (!ReadFileBytes(scriptPath, script)) return Refuse("cannot read " + Quote(scriptPath));
     } else if (options.bComplete) {
-        script = MakeDefaultScript(ProductName(options), SingleTopLevelProgram(scan.files));
+        script = MakeDefaultScript(ProductName(options), launch, !uninstallExe.empty());
     }
     script = SetIniKeys(script, Script::kTotalFiles.section, MakePackageKeys(scan.files.size(), needSpace));
     if (!WriteFileBytes(scriptPath, script)) return Refuse("cannot write " + Quote(scriptPath));

@@ -49,8 +49,14 @@ const char kBuildUsage[] =
     "                   copied, a face.bmp, uninstall.ini or setup.ini already in SETUP_DIR is kept,\n"
     "                   others get mkpak's defaults; setup.exe is the installer beside mkpak or the\n"
     "                   one this project builds (build/win/setup.exe)\n"
+    "  --uninstaller    also install the uninstaller: it is packed as \"uninstall.exe\" at the top\n"
+    "                   of the product, which must not have a file of that name; it is the one\n"
+    "                   beside mkpak or the one this project builds (build/win/uninstall.exe); a\n"
+    "                   default script then gets a Start-menu shortcut to it\n"
     "  --script FILE    the installation script to start from (copied to SETUP_DIR/setup.ini)\n"
     "  --setup-exe FILE the installer executable to copy\n"
+    "  --uninstall-exe FILE\n"
+    "                   the uninstaller executable to pack (implies --uninstaller)\n"
     "  --face FILE      the picture to copy as face.bmp\n"
     "  --uninstall FILE the uninstall log template to copy as uninstall.ini\n"
     "  -v, --verbose    show progress and the summary even when output is not a terminal\n"
@@ -156,8 +162,8 @@ int Build(const std::vector<std::string>& args)
     auto option = [&](const std::string& name, const std::string* value) -> int {
         int common = CommonOption(name, value, options.nCodePage, options.verbosity);
         if (common >= 0 || name == "--codepage") return common;
-        if (name == "--complete") {
-            if (value) options.bComplete = true;
+        if (name == "--complete" || name == "--uninstaller") {
+            if (value) (name == "--complete" ? options.bComplete : options.bUninstaller) = true;
             return 0;
         }
         if (name == "--level") {
@@ -170,6 +176,7 @@ int Build(const std::vector<std::string>& args)
                          : name == "--setup-exe" ? &options.setupExe
                          : name == "--face"      ? &options.face
                          : name == "--uninstall" ? &options.logTemplate
+                         : name == "--uninstall-exe" ? &options.uninstallExe
                                                  : nullptr;
         if (!file) return -1;
         if (value) *file = PathFromUtf8(*value);

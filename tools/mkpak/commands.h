@@ -17,7 +17,8 @@ struct BuildOptions {
     unsigned nCodePage = 1252;
     int nLevel = 6;
     bool bComplete = false;
-    fs::path script, setupExe, face, logTemplate;  // empty when not given
+    bool bUninstaller = false;  // add the uninstaller to the product as "uninstall.exe"
+    fs::path script, setupExe, face, logTemplate, uninstallExe;  // empty when not given
     Verbosity verbosity = Verbosity::kAuto;
 };
 

@@ -1,5 +1,7 @@
 #include "setup_defaults.h"
 
+#include "setup_names.h"
+
 #include <cstdint>
 
 namespace {
@@ -51,7 +53,7 @@ std::string MakeDefaultLogTemplate()
     return "[uninstall]\r\n";
 }
 
-std::string MakeDefaultScript(const std::string& product, const std::string& launch)
+std::string MakeDefaultScript(const std::string& product, const std::string& launch, bool uninstaller)
 {
     std::string s = "[main]\r\n";
     s += "title=" + product + " Setup\r\n";
@@ -59,12 +61,15 @@ std::string MakeDefaultScript(const std::string& product, const std::string& lau
     s += "launch=" + launch + "\r\n";
     s += "[shortcut]\r\n";
     s += "group=" + product + "\r\n";
-    if (launch.empty()) {
-        s += "itemnum=0\r\n";
-    } else {
-        s += "itemnum=1\r\n";
-        s += "item0FileName=" + launch + "\r\n";
-        s += "item0Desc=" + product + "\r\n";
-    }
+    std::string items;
+    int count = 0;
+    auto item = [&](const std::string& fileName, const std::string& description) {
+        const std::string n = std::to_string(count++);
+        items += "item" + n + "FileName=" + fileName + "\r\n";
+        items += "item" + n + "Desc=" + description + "\r\n";
+    };
+    if (!launch.empty()) item(launch, product);
+    if (uninstaller) item(SetupFile::kUninstaller, "Uninstall " + product);
+    s += "itemnum=" + std::to_string(count) + "\r\n" + items;
     return s;
 }

@@ -10,5 +10,6 @@ std::string MakeDefaultFace();
 std::string MakeDefaultLogTemplate();
 // An installation script with both sections. `product` (code-page bytes) names the title, the
 // proposed destination and the program group; `launch`, when not empty, is the program the
-// finish dialog offers to start and the target of the one Start-menu shortcut.
-std::string MakeDefaultScript(const std::string& product, const std::string& launch);
+// finish dialog offers to start and the target of a Start-menu shortcut; with `uninstaller` a
+// shortcut "Uninstall <product>" to the packed uninstaller follows.
+std::string MakeDefaultScript(const std::string& product, const std::string& launch, bool uninstaller = false);

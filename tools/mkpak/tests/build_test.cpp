@@ -244,3 +244,60 @@ TEST_F(BuildTest, SetupDirectoryInsideTheProductFolderIsRefused)
     EXPECT_NE(r.strErr.find("lies inside the product folder"), std::string::npos) << r.strErr;
     EXPECT_FALSE(fs::exists(product / "out"));
 }
+
+TEST_F(BuildTest, UninstallerIsPackedAtTheTopOfTheProductInPackageOrder)
+{
+    fs::path uninstaller = dir / "built" / "uninstall.exe";
+    WriteFile(uninstaller, "MZ uninstaller");
+    WriteFile(product / "zebra.txt", "after it");
+    ASSERT_EQ(Build({"--uninstall-exe", uninstaller.string()}).nExit, 0) << "--uninstall-exe implies --uninstaller";
+    std::vector<std::string> names;
+    for (const RawEntry& e : Entries()) {
+        names.push_back(e.strName);
+        if (e.strName == "uninstall.exe") {
+            EXPECT_EQ(UnzipFirstMember(e.strData, dir.Path()).strContent, "MZ uninstaller");
+        }
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"bin\\game.dat", "docs\\manual.txt", "empty", "readme.txt",
+                                               "uninstall.exe", "zebra.txt"}));
+    EXPECT_NE(ReadFile(setup / "setup.ini").find("totalfiles=6\r\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(product / "uninstall.exe")) << "the product folder is only read";
+
+    // A default script gets a shortcut to it after the product's own program.
+    fs::remove(setup / "setup.ini");
+    WriteFile(product / "game.exe", "MZ game");
+    ASSERT_EQ(Build({"--complete", "--setup-exe", uninstaller.string(), "--uninstaller", "--uninstall-exe",
+                     uninstaller.string()})
+                  .nExit,
+              0);
+    EXPECT_NE(ReadFile(setup / "setup.ini")
+                  .find("launch=game.exe\r\ntotalfiles=7\r\nneedspace=1\r\n[shortcut]\r\ngroup=product\r\n"
+                        "itemnum=2\r\nitem0FileName=game.exe\r\nitem0Desc=product\r\n"
+                        "item1FileName=uninstall.exe\r\nitem1Desc=Uninstall product\r\n"),
+              std::string::npos)
+        << ReadFile(setup / "setup.ini");
+}
+
+TEST_F(BuildTest, UninstallerIsRefusedOverTheProductsOwnFileAndNothingIsWritten)
+{
+    fs::path uninstaller = dir / "built" / "uninstall.exe";
+    WriteFile(uninstaller, "MZ uninstaller");
+    ASSERT_EQ(Build().nExit, 0);
+    const std::string package = ReadFile(setup / "data.pak");
+    const std::string script = ReadFile(setup / "setup.ini");
+
+    WriteFile(product / "Uninstall.EXE", "the vendor's own");
+    RunResult r = Build({"--uninstaller", "--uninstall-exe", uninstaller.string()});
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_NE(r.strErr.find("\"Uninstall.EXE\" of its own"), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find("no package written"), std::string::npos) << r.strErr;
+    EXPECT_EQ(ReadFile(setup / "data.pak"), package);
+    EXPECT_EQ(ReadFile(setup / "setup.ini"), script);
+    // Without the option the product's own file is packed as any other.
+    ASSERT_EQ(Build().nExit, 0);
+    EXPECT_EQ(Entries().front().strName, "Uninstall.EXE");
+
+    RunResult missing = Build({"--uninstall-exe", (dir / "nowhere.exe").string()});
+    EXPECT_EQ(missing.nExit, 1);
+    EXPECT_NE(missing.strErr.find("nowhere.exe\" is no file"), std::string::npos) << missing.strErr;
+}
