@@ -39,6 +39,10 @@ public:
     // Runs DoDataExchange in one direction; FALSE when the exchange failed.
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
+    // Centres the window on its screen's work area, never above or left of it. A dialog that
+    // OnInitDialog did not move or size is centred so anyway.
+    void CenterWindow();
+
 protected:
     // Called while the window is being created: fills the controls (UpdateData(FALSE)). TRUE
     // leaves the focus to the dialog manager (the first tab stop).
@@ -57,7 +61,6 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void CenterWindow();
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

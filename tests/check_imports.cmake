@@ -1,6 +1,6 @@
 # Fails when any executable below DIR imports a DLL that is not one of Windows' own.
 cmake_minimum_required(VERSION 3.20)
-set(ALLOWED kernel32 user32 gdi32 comctl32 advapi32 shell32 ole32 msvcrt)
+set(ALLOWED kernel32 user32 gdi32 comctl32 advapi32 shell32 ole32 msvcrt version)
 file(GLOB_RECURSE exes LIST_DIRECTORIES false "${DIR}/*.exe")
 list(FILTER exes EXCLUDE REGEX "/wineprefix/")
 if(NOT exes)

@@ -24,6 +24,7 @@
 #include "resource.h"
 #include "shell_folders.h"
 #include "test_support.h"
+#include "vendor_product.h"
 
 namespace {
 
@@ -770,6 +771,212 @@ TEST_F(Installer, DllsPlantedBesideAnUnguardedBuildAreLoaded)
     EXPECT_EQ(loaded, std::vector<std::string>(std::begin(kPlantedDlls), std::end(kPlantedDlls)));
     for (const std::string& name : loaded)
         EXPECT_EQ(ReadWholeFile(setupDir + name + ".dll.loaded"), setupDir + "setup.exe\n");
+}
+
+// --- A vendor's build ---------------------------------------------------------------------------
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                    static_cast<int>(wide.size())));
+    return wide;
+}
+
+std::wstring WideWindowText(HWND hwnd)
+{
+    wchar_t text[1024] = L"";
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000, nullptr);
+    return text;
+}
+
+std::wstring Doubled(std::wstring text, wchar_t c)
+{
+    for (std::size_t at = text.find(c); at != std::wstring::npos; at = text.find(c, at + 2))
+        text.insert(at, 1, c);
+    return text;
+}
+
+// A resource of `module` as bytes; empty when it has none.
+std::string ResourceBytes(HMODULE module, LPCSTR type, int id)
+{
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    if (!found) return std::string();
+    const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    return std::string(data, SizeofResource(module, found));
+}
+
+// The font that the dialog manager makes for dialog `id` of `module` (its template's FONT, at
+// the screen's resolution): another process's font handle means nothing in this one.
+HFONT TemplateFont(HMODULE module, int id)
+{
+    std::string bytes = ResourceBytes(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, id);
+    if (bytes.size() < sizeof(DLGTEMPLATE)) return nullptr;
+    const DLGTEMPLATE* dlg = reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
+    if (!(dlg->style & DS_SETFONT)) return nullptr;
+    const WORD* w = reinterpret_cast<const WORD*>(dlg + 1);
+    auto skipSzOrOrd = [&w]() {
+        if (*w == 0xFFFF) w += 2;
+        else while (*w++) {}
+    };
+    skipSzOrOrd();  // menu
+    skipSzOrOrd();  // class
+    while (*w++) {}  // caption
+    int points = *w++;
+    HDC screen = GetDC(nullptr);
+    int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                       reinterpret_cast<const wchar_t*>(w));
+}
+
+// The text of `control` drawn `width` pixels wide in `font` with `flags`: the rectangle it needs.
+SIZE TextNeeds(HFONT font, const std::wstring& text, UINT flags, int width)
+{
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rc = {0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return SIZE{rc.right, rc.bottom};
+}
+
+std::string VersionValue(const std::vector<char>& info, const char* name)
+{
+    std::wstring key = L"\\StringFileInfo\\040904B0\\" + Wide(name);
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return "<none>";
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, value, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(bytes > 0 ? bytes - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, value, -1, &utf8[0], bytes, nullptr, nullptr);
+    return utf8;
+}
+
+void ExpectVersionResource(const std::string& program, const std::string& description)
+{
+    SCOPED_TRACE(program);
+    DWORD size = GetFileVersionInfoSizeA(program.c_str(), nullptr);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(program.c_str(), 0, size, info.data()));
+    EXPECT_EQ(VersionValue(info, "ProductName"), kVendorProduct);
+    EXPECT_EQ(VersionValue(info, "FileDescription"), std::string(kVendorProduct) + " " + description);
+    EXPECT_EQ(VersionValue(info, "CompanyName"), kVendorCompany);
+    EXPECT_EQ(VersionValue(info, "ProductVersion"), kVendorVersion);
+    EXPECT_EQ(VersionValue(info, "FileVersion"), kVendorVersion);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, DWORD(3 << 16 | 14));
+    EXPECT_EQ(fixed->dwFileVersionLS, DWORD(0 << 16 | 27));
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+}
+
+// The icon group of `module` holds exactly the images of the .ico file, byte for byte.
+void ExpectIconOf(HMODULE module, int id, const std::string& ico)
+{
+    std::string group = ResourceBytes(module, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, id);
+    ASSERT_GE(group.size(), 6u) << "no icon " << id;
+    auto word = [](const std::string& b, std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8);
+    };
+    auto dword = [&](const std::string& b, std::size_t at) { return word(b, at) | word(b, at + 2) << 16; };
+    unsigned count = word(group, 4);
+    ASSERT_EQ(count, word(ico, 4)) << "images in the icon";
+    for (unsigned i = 0; i < count; ++i) {
+        // Group entries are 14 bytes (the image's id last), the file's 16 (its offset last).
+        unsigned imageId = word(group, 6 + 14 * i + 12);
+        std::string image = ResourceBytes(module, MAKEINTRESOURCEA(3) /* RT_ICON */, imageId);
+        std::size_t size = dword(ico, 6 + 16 * i + 8), offset = dword(ico, 6 + 16 * i + 12);
+        EXPECT_EQ(image, ico.substr(offset, size)) << "image " << i;
+    }
+}
+
+// A vendor's build of setup.exe and uninstall.exe: the product's name in the finish dialog's
+// three texts, whole whatever its length, its icon, its picture and its version resource.
+TEST_F(Installer, AVendorsBuildShowsItsProductWholeWithItsIconPictureAndVersion)
+{
+    const std::string vendor = Beside("vendor\\");
+    std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location), "vendor\\setup.exe");
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDOK);
+    ASSERT_TRUE(WaitUntilGone(dialog));
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+
+    // The dialog's controls in their order: Finish, the picture, the check box, the two texts.
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(finish, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
+    ASSERT_EQ(controls.size(), 6u);
+    const std::wstring product = Doubled(Wide(kVendorProduct), L'&');
+    struct Text {
+        HWND hwnd;
+        std::wstring text;
+    };
+    const Text launch{controls[2], L"&Launch " + product};
+    const Text finished{controls[3], L"Setup has finished installing " + product + L" on your computer."};
+    const Text option{controls[4], L"Select the following option if you want " + product +
+                                       L" to be launched after exiting this install program."};
+
+    HMODULE setupModule = LoadLibraryExA((vendor + "setup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(setupModule, nullptr);
+    HFONT font = TemplateFont(setupModule, IDD_FINISH);
+    ASSERT_NE(font, nullptr);
+    RECT dialogClient;
+    GetClientRect(finish, &dialogClient);
+    // A check box's box: 13 pixels at 96 dpi, and a gap of up to 6 before its text.
+    HDC screen = GetDC(nullptr);
+    const int box = MulDiv(19, GetDeviceCaps(screen, LOGPIXELSX), 96);
+    ReleaseDC(nullptr, screen);
+    int previousBottom = 0;
+    for (const Text& t : {finished, option, launch}) {
+        SCOPED_TRACE(std::string(WindowText(t.hwnd)));
+        EXPECT_EQ(WideWindowText(t.hwnd), t.text);
+        RECT client, placed;
+        GetClientRect(t.hwnd, &client);
+        GetWindowRect(t.hwnd, &placed);
+        MapWindowPoints(nullptr, finish, reinterpret_cast<POINT*>(&placed), 2);
+        bool bCheckBox = t.hwnd == launch.hwnd;
+        LONG style = GetWindowLongA(t.hwnd, GWL_STYLE);
+        if (bCheckBox && !(style & BS_MULTILINE)) {
+            SIZE line = TextNeeds(font, t.text, DT_SINGLELINE, 0);
+            EXPECT_LE(box + line.cx, client.right) << "the check box's text needs " << line.cx << " pixels";
+        } else {
+            int width = client.right - (bCheckBox ? box : 0);
+            SIZE need = TextNeeds(font, t.text, DT_WORDBREAK | DT_EXPANDTABS, width);
+            EXPECT_LE(need.cx, width);
+            EXPECT_LE(need.cy, client.bottom) << "the text needs " << need.cy << " pixels";
+        }
+        // Inside the dialog, each below the one before it and none over another.
+        EXPECT_GE(placed.top, previousBottom);
+        EXPECT_LE(placed.right, dialogClient.right);
+        previousBottom = placed.bottom;
+    }
+    RECT finishButton;
+    GetWindowRect(controls[0], &finishButton);
+    MapWindowPoints(nullptr, finish, reinterpret_cast<POINT*>(&finishButton), 2);
+    EXPECT_GT(finishButton.top, previousBottom);
+    EXPECT_LE(finishButton.bottom, dialogClient.bottom);
+    DeleteObject(font);
+
+    // The icon and the picture are the vendor's files, byte for byte (a bitmap resource is the
+    // file without its 14-byte file header).
+    ExpectIconOf(setupModule, IDR_MAINFRAME, ReadWholeFile(vendor + "vendor.ico"));
+    EXPECT_EQ(ResourceBytes(setupModule, MAKEINTRESOURCEA(2) /* RT_BITMAP */, IDB_FINISH),
+              ReadWholeFile(vendor + "vendor.bmp").substr(14));
+    FreeLibrary(setupModule);
+    HMODULE uninstallModule = LoadLibraryExA((vendor + "uninstall.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(uninstallModule, nullptr);
+    ExpectIconOf(uninstallModule, 128, ReadWholeFile(vendor + "vendor.ico"));
+    FreeLibrary(uninstallModule);
+    ExpectVersionResource(vendor + "setup.exe", "Setup");
+    ExpectVersionResource(vendor + "uninstall.exe", "Uninstall");
+
+    PressCloseBox(finish);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the project's own pictures: the installer's res/setup.ico (32x32 and 16x16, 16 colours
-each) and res/finish.bmp (180x56, 8 bits per pixel, 255 palette colours), and the demonstration
-product's demo/face.bmp (24 bits per pixel). Run again to redraw them."""
+each) and res/finish.bmp (180x56, 8 bits per pixel, 255 palette colours), the demonstration
+product's demo/face.bmp (24 bits per pixel), and a second icon and finish picture for the tests of
+a vendor's build (tests/fixtures/vendor.ico, vendor.bmp). Run again to redraw them."""
 import math
 import os
 import struct
@@ -15,7 +16,7 @@ PALETTE16 = [(0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128), (128, 0, 0), (1
              (0, 255, 255), (255, 0, 0), (255, 0, 255), (255, 255, 0), (255, 255, 255)]
 
 
-def icon_image(size):
+def icon_image(size, arrow=10):
     """A box with a downward arrow: colour indices, row 0 at the top, and a transparency mask."""
     pix, mask = [], []
     for y in range(size):
@@ -26,7 +27,7 @@ def icon_image(size):
             shaft = 0.4 <= u <= 0.6 and 0.05 <= v <= 0.55
             head = v >= 0.45 and v <= 0.75 and abs(u - 0.5) <= (0.75 - v)
             if shaft or head:
-                row.append(10); mrow.append(0)          # bright green arrow
+                row.append(arrow); mrow.append(0)       # bright green arrow by default
             elif inside_box:
                 edge = u < 0.16 or u > 0.84 or v > 0.89 or v < 0.51
                 row.append(1 if edge else 3); mrow.append(0)
@@ -36,8 +37,8 @@ def icon_image(size):
     return pix, mask
 
 
-def dib_4bpp(size):
-    pix, mask = icon_image(size)
+def dib_4bpp(size, arrow=10):
+    pix, mask = icon_image(size, arrow)
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE16)
     xor = bytearray()
@@ -60,8 +61,8 @@ def dib_4bpp(size):
     return header + palette + bytes(xor) + bytes(andm)
 
 
-def write_icon(path):
-    images = [(32, dib_4bpp(32)), (16, dib_4bpp(16))]
+def write_icon(path, arrow=10):
+    images = [(32, dib_4bpp(32, arrow)), (16, dib_4bpp(16, arrow))]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:
@@ -72,12 +73,17 @@ def write_icon(path):
         f.write(out)
 
 
-def write_banner(path, width=180, height=56):
-    """A blue-to-teal gradient banner with a soft band of light: 255 palette colours."""
-    palette = []
-    for i in range(255):
-        t = i / 254
-        palette.append((int(20 + 60 * t), int(40 + 150 * t), int(110 + 120 * t)))  # (R, G, B)
+def blue_to_teal(t):
+    return (int(20 + 60 * t), int(40 + 150 * t), int(110 + 120 * t))  # (R, G, B)
+
+
+def red_to_gold(t):
+    return (int(120 + 130 * t), int(20 + 170 * t), int(30 + 40 * t))
+
+
+def write_banner(path, width=180, height=56, colour=blue_to_teal):
+    """A gradient banner with a soft band of light: 255 palette colours."""
+    palette = [colour(i / 254) for i in range(255)]
     rows = []
     for y in range(height):
         row = bytearray()
@@ -168,3 +174,6 @@ if __name__ == "__main__":
     write_icon(os.path.join(ROOT, "setup.ico"))
     write_banner(os.path.join(ROOT, "finish.bmp"))
     write_demo_face(os.path.join(REPO, "demo", "face.bmp"))
+    fixtures = os.path.join(REPO, "tests", "fixtures")
+    write_icon(os.path.join(fixtures, "vendor.ico"), arrow=9)   # a red arrow
+    write_banner(os.path.join(fixtures, "vendor.bmp"), colour=red_to_gold)

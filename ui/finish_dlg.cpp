@@ -1,6 +1,7 @@
 #include "finish_dlg.h"
 
 #include "app_icon.h"
+#include "fit_text.h"
 #include "launch_program.h"
 #include "resource.h"
 #include "setup_files.h"
@@ -18,6 +19,8 @@ BOOL CFinishDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetAppIcon(*this);
     SetWindowText(ReadScript(Script::kTitle));
+    // The product's name is the vendor's: the texts that hold it grow to it, and the dialog with them.
+    if (GrowTextsToFit(m_hWnd)) CenterWindow();
     CheckDlgButton(IDC_LAUNCH, BST_CHECKED);
     SetForegroundWindow();
     return TRUE;
