@@ -2,23 +2,31 @@
 # finish picture, given as build settings in UTF-8 and checked here, before anything is built, for
 # what the resource compiler and the dialogs can hold.
 #
-# write_branding(DIR <dir> PRODUCT <name> VERSION <dotted> COMPANY <name> ICON <file.ico>
-#                FINISH_BITMAP <file.bmp>) writes into <dir> the header branding.h, which the
-#   resource scripts include, and the two programs' manifests; add_branded_resources (below)
-#   compiles a resource script with them.
+# write_branding(<dir> <product> <version> <company> <icon.ico> <finish.bmp>) writes into <dir>
+#   the header branding.h, which the resource scripts include, and the two programs' manifests;
+#   add_branded_resources (below) compiles a resource script with them. The arguments are taken
+#   whole, whatever they hold (a ";" too).
 #
-# Run as a script (cmake -DSETUP_PRODUCT=... -DSETUP_VERSION=... -DSETUP_COMPANY=... -P
-# branding.cmake) it checks the settings only, and fails as configuring would.
+# Run as a script (cmake -DSETUP_PRODUCT=... -DSETUP_VERSION=... -DSETUP_COMPANY=...
+# [-DSETUP_ICON=...] [-DSETUP_FINISH_BITMAP=...] -P branding.cmake) it checks the settings only,
+# and fails as configuring would.
 
 set(BRANDING_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/../res)
 set(BRANDING_MAX_PRODUCT_CHARACTERS 64)
+# The finish dialog leaves this much room for its picture, which is shown at its own size.
+set(BRANDING_MAX_PICTURE_WIDTH 180)
+set(BRANDING_MAX_PICTURE_HEIGHT 56)
+find_program(BRANDING_ICONV iconv)
+if(NOT BRANDING_ICONV)
+  message(FATAL_ERROR "iconv is needed to check the product settings (Debian's libc-bin has it)")
+endif()
 
 # The number of characters of UTF-8 `text` into `out`, or fails when `text` is no UTF-8.
 function(branding_character_count setting text out)
   string(MD5 key "${text}")
   set(in "${CMAKE_CURRENT_BINARY_DIR}/branding-check-${key}.txt")
   file(WRITE "${in}" "${text}")
-  execute_process(COMMAND iconv -f UTF-8 -t UTF-32LE INPUT_FILE "${in}" OUTPUT_FILE "${in}.32"
+  execute_process(COMMAND ${BRANDING_ICONV} -f UTF-8 -t UTF-32LE INPUT_FILE "${in}" OUTPUT_FILE "${in}.32"
                   RESULT_VARIABLE failed ERROR_QUIET)
   file(SIZE "${in}.32" bytes)
   file(REMOVE "${in}" "${in}.32")
@@ -104,24 +112,63 @@ function(branding_xml_text text out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-function(branding_check_file setting file out)
+# A little-endian number of `bytes` bytes at `offset` of `file`.
+function(branding_read_number file offset bytes out)
+  file(READ "${file}" hex OFFSET ${offset} LIMIT ${bytes} HEX)
+  set(value 0)
+  math(EXPR last "${bytes} - 1")
+  foreach(i RANGE ${last} 0 -1)
+    math(EXPR at "${i} * 2")
+    string(SUBSTRING "${hex}" ${at} 2 byte)
+    math(EXPR value "${value} * 256 + 0x${byte}")
+  endforeach()
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# The absolute path of an icon or picture file into `out`, or fails naming what is wrong with it:
+# the resource script names it in a string literal, and the dialog has room for a picture of
+# the project's own size.
+function(branding_check_file setting file kind out)
   get_filename_component(absolute "${file}" ABSOLUTE)
   if(NOT EXISTS "${absolute}" OR IS_DIRECTORY "${absolute}")
     message(FATAL_ERROR "${setting}: no such file: ${file}")
   endif()
-  if(absolute MATCHES "\"")
-    message(FATAL_ERROR "${setting}: the resource script cannot name a file whose path holds a quote: ${file}")
+  if(absolute MATCHES "[\"\\]")
+    message(FATAL_ERROR "${setting}: the resource script cannot name a file whose path holds a "
+                        "quote or a backslash: ${file}")
+  endif()
+  file(SIZE "${absolute}" size)
+  if(size LESS 26)
+    set(magic "")
+  else()
+    file(READ "${absolute}" magic LIMIT 4 HEX)
+  endif()
+  if(kind STREQUAL "icon" AND NOT magic STREQUAL "00000100")
+    message(FATAL_ERROR "${setting}: ${file} is not an icon (.ico) file")
+  elseif(kind STREQUAL "bitmap")
+    if(NOT magic MATCHES "^424d")
+      message(FATAL_ERROR "${setting}: ${file} is not a bitmap (.bmp) file")
+    endif()
+    branding_read_number("${absolute}" 18 4 width)
+    branding_read_number("${absolute}" 22 4 height)
+    if(height GREATER 2147483647)  # a top-down bitmap's height is negative
+      math(EXPR height "4294967296 - ${height}")
+    endif()
+    if(width GREATER BRANDING_MAX_PICTURE_WIDTH OR height GREATER BRANDING_MAX_PICTURE_HEIGHT)
+      message(FATAL_ERROR "${setting}: ${file} is ${width} x ${height} pixels; the finish dialog "
+                          "shows a picture of up to ${BRANDING_MAX_PICTURE_WIDTH} x "
+                          "${BRANDING_MAX_PICTURE_HEIGHT}.")
+    endif()
   endif()
   set(${out} "${absolute}" PARENT_SCOPE)
 endfunction()
 
-function(write_branding)
-  cmake_parse_arguments(B "" "DIR;PRODUCT;VERSION;COMPANY;ICON;FINISH_BITMAP" "" ${ARGN})
+function(write_branding B_DIR B_PRODUCT B_VERSION B_COMPANY B_ICON B_FINISH_BITMAP)
   branding_check_product("${B_PRODUCT}")
   branding_check_text(SETUP_COMPANY "${B_COMPANY}")
   branding_version("${B_VERSION}" BRAND_VERSION_NUMBERS BRAND_VERSION_TEXT)
-  branding_check_file(SETUP_ICON "${B_ICON}" BRAND_ICON_FILE)
-  branding_check_file(SETUP_FINISH_BITMAP "${B_FINISH_BITMAP}" BRAND_FINISH_BITMAP_FILE)
+  branding_check_file(SETUP_ICON "${B_ICON}" icon BRAND_ICON_FILE)
+  branding_check_file(SETUP_FINISH_BITMAP "${B_FINISH_BITMAP}" bitmap BRAND_FINISH_BITMAP_FILE)
 
   branding_rc_string("${B_PRODUCT}" BRAND_PRODUCT)
   # In a static's or a check box's text "&" marks the next letter as the access key; "&&" is shown
@@ -168,5 +215,11 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   branding_check_product("${SETUP_PRODUCT}")
   branding_check_text(SETUP_COMPANY "${SETUP_COMPANY}")
   branding_version("${SETUP_VERSION}" numbers dotted)
+  if(DEFINED SETUP_ICON)
+    branding_check_file(SETUP_ICON "${SETUP_ICON}" icon icon)
+  endif()
+  if(DEFINED SETUP_FINISH_BITMAP)
+    branding_check_file(SETUP_FINISH_BITMAP "${SETUP_FINISH_BITMAP}" bitmap bitmap)
+  endif()
   message(STATUS "${SETUP_PRODUCT} ${dotted}")
 endif()

@@ -864,14 +864,16 @@ void ExpectVersionResource(const std::string& program, const std::string& descri
     EXPECT_EQ(VersionValue(info, "ProductName"), kVendorProduct);
     EXPECT_EQ(VersionValue(info, "FileDescription"), std::string(kVendorProduct) + " " + description);
     EXPECT_EQ(VersionValue(info, "CompanyName"), kVendorCompany);
-    EXPECT_EQ(VersionValue(info, "ProductVersion"), kVendorVersion);
-    EXPECT_EQ(VersionValue(info, "FileVersion"), kVendorVersion);
+    // Given as "3.014.27".
+    EXPECT_EQ(VersionValue(info, "ProductVersion"), "3.14.27.0");
+    EXPECT_EQ(VersionValue(info, "FileVersion"), "3.14.27.0");
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwFileVersionMS, DWORD(3 << 16 | 14));
-    EXPECT_EQ(fixed->dwFileVersionLS, DWORD(0 << 16 | 27));
+    EXPECT_EQ(fixed->dwFileVersionLS, DWORD(27 << 16 | 0));
     EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
 }
 
 // The icon group of `module` holds exactly the images of the .ico file, byte for byte.
@@ -965,6 +967,11 @@ TEST_F(Installer, AVendorsBuildShowsItsProductWholeWithItsIconPictureAndVersion)
     // The icon and the picture are the vendor's files, byte for byte (a bitmap resource is the
     // file without its 14-byte file header).
     ExpectIconOf(setupModule, IDR_MAINFRAME, ReadWholeFile(vendor + "vendor.ico"));
+    // The manifest's description, in XML's own escapes.
+    EXPECT_NE(ResourceBytes(setupModule, MAKEINTRESOURCEA(24) /* RT_MANIFEST */, 1)
+                  .find(u8"<description>Ærø &quot;Quill&quot; &amp; Ink; "
+                        u8"Paintingandcraftsstudiofortheartsofallfamilie Setup</description>"),
+              std::string::npos);
     EXPECT_EQ(ResourceBytes(setupModule, MAKEINTRESOURCEA(2) /* RT_BITMAP */, IDB_FINISH),
               ReadWholeFile(vendor + "vendor.bmp").substr(14));
     FreeLibrary(setupModule);
