@@ -104,26 +104,6 @@ std::vector<std::string> Names(const Tree& tree)
     return names;
 }
 
-// A visible dialog (message boxes are dialogs) of any process captioned `caption`.
-HWND FindAnyDialog(const std::string& caption)
-{
-    struct Search {
-        const std::string* caption;
-        HWND found;
-    } search{&caption, nullptr};
-    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        char cls[32] = "";
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && WindowText(hwnd) == *s.caption) {
-            s.found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // The copies of the uninstaller in the temporary folder.
 std::set<std::string> RemovalCopies()
 {
@@ -249,7 +229,7 @@ protected:
         const std::string progressCaption = "Removing " + product;
         HWND end = nullptr;
         WaitUntil([&] {
-            if (HWND progress = FindAnyDialog(progressCaption)) {
+            if (HWND progress = FindDialogNow(progressCaption, kAnyProcess)) {
                 r.bProgressSeen = true;
                 HWND bar = GetWindow(progress, GW_CHILD);
                 for (; bar; bar = GetWindow(bar, GW_HWNDNEXT)) {
@@ -263,7 +243,7 @@ protected:
                 if (bar && SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &value))
                     r.positions.push_back(static_cast<int>(value));
             }
-            end = FindAnyDialog(product);
+            end = FindDialogNow(product, kAnyProcess);
             return end != nullptr;
         }, kTimeoutMs);
         if (!end) {

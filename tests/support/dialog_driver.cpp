@@ -65,8 +65,8 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param)
     GetWindowThreadProcessId(hwnd, &pid);
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
-    // The match is asked last: it may send messages, to this process's dialogs only.
-    if (pid == s.pid && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && (*s.match)(hwnd)) {
+    // The match is asked last: it may send messages, to the dialogs of the process sought only.
+    if ((s.pid == kAnyProcess || pid == s.pid) && IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && (*s.match)(hwnd)) {
         s.found = hwnd;
         return FALSE;
     }

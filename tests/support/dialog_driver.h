@@ -31,6 +31,10 @@ DrivenRun RunDriven(const std::function<INT_PTR()>& modal, const std::function<v
 // answering message boxes, also in another process.
 constexpr DWORD kWindowTimeoutMs = 15000;
 
+// In place of a process id: a dialog of any process (an uninstaller's end message comes from its
+// copy in the temporary folder, not from the process that was started).
+constexpr DWORD kAnyProcess = 0;
+
 // A visible top-level dialog (class "#32770") of process `pid` that `match` accepts, if one exists
 // now; nullptr otherwise.
 HWND FindDialogWhere(const std::function<bool(HWND)>& match, DWORD pid = GetCurrentProcessId());

@@ -361,28 +361,6 @@ void CWalk::CheckInstalled()
     if (m_shortcuts.empty()) Fail("no shortcut was logged");
 }
 
-// A visible dialog (message boxes are dialogs) of any process captioned `caption`: the
-// uninstaller's end message comes from its copy in the temporary folder, not from the process the
-// walk starts.
-HWND FindAnyDialog(const std::string& caption)
-{
-    struct Search {
-        const std::string* caption;
-        HWND found;
-    } search{&caption, nullptr};
-    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        char cls[32] = "";
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && WindowText(hwnd) == *s.caption) {
-            s.found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 void CWalk::Uninstall()
 {
     const std::string product = ReadProfile(JoinPath(m_strDest, SetupFile::kLog), "uninstall", "product");
@@ -412,7 +390,7 @@ void CWalk::Uninstall()
     CloseHandle(pi.hProcess);
 
     HWND end = nullptr;
-    WaitUntil([&] { return (end = FindAnyDialog(product)) != nullptr; }, kInstallTimeoutMs);
+    WaitUntil([&] { return (end = FindDialogNow(product, kAnyProcess)) != nullptr; }, kInstallTimeoutMs);
     if (!end) {
         Fail("the removal showed no end message");
         return;

@@ -14,25 +14,6 @@
 
 namespace {
 
-HWND FindAnyDialog(const std::string& caption)
-{
-    struct Search {
-        const std::string* caption;
-        HWND found;
-    } search{&caption, nullptr};
-    EnumWindows([](HWND hwnd, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        char cls[32] = "";
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (IsWindowVisible(hwnd) && lstrcmpA(cls, "#32770") == 0 && WindowText(hwnd) == *s.caption) {
-            s.found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
 {
     LARGE_INTEGER frequency;
@@ -75,8 +56,8 @@ int main(int argc, char** argv)
     HWND box = nullptr;
     const std::string progressCaption = "Removing " + product;
     WaitUntil([&] {
-        if (!progressSeen && FindAnyDialog(progressCaption)) progressSeen = true;
-        return (box = FindAnyDialog(product)) != nullptr;
+        if (!progressSeen && FindDialogNow(progressCaption, kAnyProcess)) progressSeen = true;
+        return (box = FindDialogNow(product, kAnyProcess)) != nullptr;
     }, 600000);
     QueryPerformanceCounter(&end);
     if (!box) return Fail("no end message");
