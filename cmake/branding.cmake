@@ -39,7 +39,8 @@ function(branding_character_count setting text out)
 endfunction()
 
 # Fails for a text that a resource string cannot hold on one line: a control character (a line
-# break, a tab) would end or mangle the string in the resource script.
+# break, a tab) would end or mangle the string in the resource script; or for one that is no
+# UTF-8. Its number of characters into `out` when given.
 function(branding_check_text setting text)
   string(ASCII 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31
                127 controls)
@@ -48,6 +49,9 @@ function(branding_check_text setting text)
                         "a resource string cannot hold it.")
   endif()
   branding_character_count(${setting} "${text}" count)
+  if(ARGC GREATER 2)
+    set(${ARGV2} ${count} PARENT_SCOPE)
+  endif()
 endfunction()
 
 function(branding_check_product product)
@@ -59,8 +63,7 @@ function(branding_check_product product)
   if(NOT stripped STREQUAL product)
     message(FATAL_ERROR "SETUP_PRODUCT \"${product}\" begins or ends with white space.")
   endif()
-  branding_check_text(SETUP_PRODUCT "${product}")
-  branding_character_count(SETUP_PRODUCT "${product}" count)
+  branding_check_text(SETUP_PRODUCT "${product}" count)
   if(count GREATER BRANDING_MAX_PRODUCT_CHARACTERS)
     message(FATAL_ERROR "SETUP_PRODUCT \"${product}\" has ${count} characters; the installer's "
                         "dialogs hold up to ${BRANDING_MAX_PRODUCT_CHARACTERS}.")
