@@ -9,7 +9,8 @@ function(check expected product version)
   execute_process(COMMAND ${CMAKE_COMMAND} "-DSETUP_PRODUCT=${product}" "-DSETUP_VERSION=${version}"
                           -DSETUP_COMPANY= ${ARGN} -P ${branding}
                   RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  string(REPLACE "\n" " " said "${err}")
+  # CMake wraps a message at a width, so where a line breaks depends on the paths in it
+  string(REGEX REPLACE "[ \t\n]+" " " said "${err}")
   if(expected STREQUAL "")
     if(failed)
       set(failures "${failures}\n  \"${product}\" ${version} was refused: ${said}" PARENT_SCOPE)
