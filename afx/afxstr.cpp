@@ -32,17 +32,22 @@ int CString::Find(char ch) const
     return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
-int CString::ReverseFind(char ch) const
+int FindLastCharacter(LPCSTR s, int length, char a, char b)
 {
     int found = -1;
-    for (int i = 0; i < GetLength(); ++i) {
-        if (m_s[i] == ch) {
+    for (int i = 0; i < length; ++i) {
+        if (s[i] == a || s[i] == b) {
             found = i;
-        } else if (IsDBCSLeadByte(static_cast<BYTE>(m_s[i])) && i + 1 < GetLength()) {
+        } else if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < length) {
             ++i;  // the trail byte belongs to this character
         }
     }
     return found;
+}
+
+int CString::ReverseFind(char ch) const
+{
+    return FindLastCharacter(m_s.c_str(), GetLength(), ch, ch);
 }
 
 void CString::Format(LPCSTR format, ...)

@@ -5,6 +5,10 @@
 
 #include <string>
 
+// Byte position of the last `a` or `b` in s[0, length) that is a character of its own, or -1: the
+// scan knows the ANSI code page's double-byte characters, so a trail byte is never taken for one.
+int FindLastCharacter(LPCSTR s, int length, char a, char b);
+
 class CString {
 public:
     CString() = default;

@@ -5,18 +5,18 @@
 #include "module_dir.h"
 #include "uninstall_log.h"
 
-namespace {
-
-CString ScriptPath()
-{
-    return GetModuleDirectory() + SetupFile::kScript;
-}
-
 CString ItemKey(LPCSTR pattern, int item)
 {
     CString key;
     key.Format(pattern, item);
     return key;
+}
+
+namespace {
+
+CString ScriptPath()
+{
+    return GetModuleDirectory() + SetupFile::kScript;
 }
 
 CString ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue)

@@ -12,6 +12,9 @@ int ReadScript(const ScriptInt& key);
 CString ReadScriptItem(const ScriptString& key, int item);
 int ReadScriptItem(const ScriptInt& key, int item);
 
+// A key name with `item` in place of the "%d" of `pattern` ("file%d", "item%dDesc").
+CString ItemKey(LPCSTR pattern, int item);
+
 // Writes `key` = `value` into section "files" of the log at `logPath` (creating the file, the
 // section or the key as needed), as WritePrivateProfileStringA would, at a cost that does not grow
 // with the log (see CUninstallLog). False when the line could not be written. Each call reads the

@@ -3,49 +3,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "log_keys.h"
 #include "profile_line.h"
 #include "setup_files.h"
 
 namespace {
 
 constexpr DWORD kScanChunk = 0x10000;  // also the longest line that is looked at
-
-bool IsAnsiLeadByte(unsigned char c)
-{
-    return IsDBCSLeadByte(c) != FALSE;
-}
-
-// Section and key names match without regard to case, by Unicode simple case mapping of the
-// name's characters in the ANSI code page.
-std::wstring LowerName(const char* line, const ProfileLine& parsed)
-{
-    const int bytes = static_cast<int>(parsed.nameEnd - parsed.nameBegin);
-    std::wstring text(static_cast<std::size_t>(bytes), L'\0');
-    const int length = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, line + parsed.nameBegin, bytes,
-                                                            text.data(), bytes);
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-    if (!text.empty())
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
-                     text.data(), static_cast<int>(text.size()));
-    return text;
-}
-
-// The number n of a name "file<n>" written as "%d" would write it (no sign, no leading zero);
-// -1 for any other name.
-long long FileKeyNumber(const std::wstring& lowerName)
-{
-    static const wchar_t kPrefix[] = L"file";
-    const std::size_t prefix = std::size(kPrefix) - 1;
-    if (lowerName.size() <= prefix || lowerName.size() > prefix + 10) return -1;
-    if (lowerName.compare(0, prefix, kPrefix) != 0) return -1;
-    if (lowerName[prefix] == L'0' && lowerName.size() > prefix + 1) return -1;
-    long long n = 0;
-    for (std::size_t i = prefix; i < lowerName.size(); ++i) {
-        if (lowerName[i] < L'0' || lowerName[i] > L'9') return -1;
-        n = n * 10 + (lowerName[i] - L'0');
-    }
-    return n;
-}
 
 std::wstring LowerAscii(LPCSTR key)
 {
@@ -282,7 +246,7 @@ void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offse
 {
     const ProfileLine line = ClassifyProfileLine(begin, static_cast<std::size_t>(end - begin), IsAnsiLeadByte);
     if (line.kind == ProfileLineKind::kSection) {
-        if (!m_bHasSection && LowerName(begin, line) == L"files") {
+        if (!m_bHasSection && FoldName(std::string_view(begin + line.nameBegin, line.nameEnd - line.nameBegin)) == L"files") {
             m_bHasSection = true;
             inFiles = true;
         } else if (inFiles) {
@@ -290,7 +254,7 @@ void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offse
             m_nInsertAt = offset;
         }
     } else if (line.kind == ProfileLineKind::kKey && inFiles) {
-        AddKey(LowerName(begin, line));  // comments and nameless lines are never plain keys
+        AddKey(FoldName(std::string_view(begin + line.nameBegin, line.nameEnd - line.nameBegin)));  // comments and nameless lines are never plain keys
     }
 }
 

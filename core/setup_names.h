@@ -30,6 +30,9 @@ constexpr ScriptString kLocation{"main", "location", ""};
 constexpr ScriptInt kNeedSpace{"main", "needspace", 0};
 constexpr ScriptInt kTotalFiles{"main", "totalfiles", 0};
 constexpr ScriptString kLaunch{"main", "launch", ""};
+// The installed uninstaller, relative to the destination, when the package ships one (mkpak's
+// build --uninstaller writes it): the product is then listed in Apps & features.
+constexpr ScriptString kUninstaller{"main", "uninstaller", ""};
 
 constexpr ScriptString kGroup{"shortcut", "group", "default group"};
 constexpr ScriptInt kItemNum{"shortcut", "itemnum", 0};
@@ -44,4 +47,10 @@ namespace UninstallLog {
 constexpr char kSection[] = "files";
 constexpr char kFileKey[] = "file%d";
 constexpr char kFileNum[] = "filenum";
+// Written by the template: the product's name as the uninstaller shows it.
+constexpr char kProductSection[] = "uninstall";
+constexpr char kProduct[] = "product";
+// The product's entry in Apps & features, below HKEY_CURRENT_USER, logged before it is made.
+constexpr char kRegistrySection[] = "registry";
+constexpr char kUninstallKey[] = "uninstallkey";
 }  // namespace UninstallLog

@@ -1,7 +1,7 @@
 #include "file_phase.h"
 
+#include "install_record.h"
 #include "setup_files.h"
-#include "uninstall_log.h"
 #include "unzip_single.h"
 
 void InstallFailures::NoteNotInstalled(const CString& path)
@@ -14,23 +14,49 @@ void InstallFailures::NoteNotLogged(const CString& path)
     if (notLogged++ == 0) firstNotLogged = path;
 }
 
-FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, const CString& logPath,
+void InstallFailures::NoteNotMade(const CString& path)
+{
+    if (notMade++ == 0) firstNotMade = path;
+}
+
+namespace {
+
+// Lists each entry's target in the record before the reader makes its folders and its archive.
+class ListAhead : public PackEntryWatcher {
+public:
+    ListAhead(CInstallRecord& record, const CString& destDir, InstallFailures& failures)
+        : m_record(record), m_destDir(destDir), m_failures(failures) {}
+    void BeforeMaking(LPCSTR name) override
+    {
+        const CString target = m_destDir + "\\" + name;
+        if (!m_record.List(target)) m_failures.NoteNotLogged(target);
+    }
+
+private:
+    CInstallRecord& m_record;
+    const CString& m_destDir;
+    InstallFailures& m_failures;
+};
+
+}  // namespace
+
+FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CInstallRecord& record,
                                     InstallProgress& progress)
 {
     FilePhaseResult result;
-    // Open for the whole phase and closed when it returns, so that the later writers (the
-    // shortcut phase, "filenum") find the file as this one left it.
-    CUninstallLog log(logPath);
+    ListAhead listAhead(record, destDir, result.failures);
+    pack.SetWatcher(&listAhead);
     char name[MAX_PATH];
     for (;;) {
         const bool read = pack.ReadNextEntry(destDir, name);
         const bool skipped = pack.GetLastStatus() == PackReadStatus::Skipped;
         if (!read && !skipped) break;
         if (progress.IsCancelled()) {
+            // The entry read ahead is not installed: nothing of it stays.
+            if (read) pack.DiscardEntry();
             result.cancelled = true;
-            return result;
+            break;
         }
-        // A skipped entry made nothing that the log would have to name.
         CString target = destDir + "\\" + (read ? name : pack.GetLastEntryName());
         progress.ShowFile(target);
         if (skipped) {
@@ -39,16 +65,16 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, con
             continue;
         }
         CString archive = target + ".zip";
-        const int index = result.nextIndex;
-        result.nextIndex = LogCreatedPath(log, index, target);
-        if (result.nextIndex == index) result.failures.NoteNotLogged(target);
         // An existing read-only, hidden or system file of that name is replaced.
         SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-        if (!UnzipSingleFile(archive, target)) result.failures.NoteNotInstalled(target);
+        ULONGLONG written = 0;
+        if (!UnzipSingleFile(archive, target, &written)) result.failures.NoteNotInstalled(target);
+        result.installedBytes += written;
         DeleteFileA(archive);
         progress.Step();
     }
-    if (pack.GetLastStatus() == PackReadStatus::Failed) {
+    pack.SetWatcher(nullptr);
+    if (!result.cancelled && pack.GetLastStatus() == PackReadStatus::Failed) {
         // The entry that could not be read in full; the package itself when even its name is lost.
         LPCSTR failed = pack.GetLastEntryName();
         result.failures.damagedAt = *failed ? destDir + "\\" + failed : CString(SetupFile::kPackage);

@@ -20,24 +20,29 @@ struct InstallFailures {
     CString firstNotInstalled;
     int notLogged = 0;     // paths that could not be written into the uninstall log
     CString firstNotLogged;
+    int notMade = 0;       // shortcuts and their folders (and the Apps & features entry) not made
+    CString firstNotMade;
     CString damagedAt;     // where the package could no longer be read; empty when it could
 
-    bool Any() const { return notInstalled > 0 || notLogged > 0 || !damagedAt.IsEmpty(); }
+    bool Any() const { return notInstalled > 0 || notLogged > 0 || notMade > 0 || !damagedAt.IsEmpty(); }
     void NoteNotInstalled(const CString& path);
     void NoteNotLogged(const CString& path);
+    void NoteNotMade(const CString& path);
 };
 
 struct FilePhaseResult {
-    int nextIndex = 0;        // the log's next "file%d" index
     bool cancelled = false;   // the cancel flag ended the phase
+    ULONGLONG installedBytes = 0;  // the sizes of the files written
     InstallFailures failures;
 };
 
-// Installs every entry of an open package below `destDir`: for each one, its target is logged in
-// the uninstall log at `logPath` (before it is decompressed, so a failure is logged all the same),
-// made writable, decompressed from its entry archive, and the archive deleted. An entry whose
-// archive could not be written is counted and passed over; a package that cannot be read further
-// ends the phase there. The cancel flag is read after each entry has been read and before it is
-// installed.
-FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, const CString& logPath,
+class CInstallRecord;
+
+// Installs every entry of an open package below `destDir`: for each one, its target is listed in
+// the installation's record before anything of it is made (its folders, its archive), made
+// writable, decompressed from its entry archive, and the archive deleted. An entry whose archive
+// could not be written is counted and passed over; a package that cannot be read further ends the
+// phase there. The cancel flag is read after each entry has been read and before it is installed;
+// the entry read ahead of a cancel is taken back (its archive and the folders made for it).
+FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CInstallRecord& record,
                                     InstallProgress& progress);

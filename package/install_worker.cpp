@@ -1,10 +1,12 @@
 #include "install_worker.h"
 
 #include "file_phase.h"
+#include "install_record.h"
+#include "log_contents.h"
 #include "module_dir.h"
+#include "product_entry.h"
 #include "setup_files.h"
 #include "shortcuts.h"
-#include "uninstall_log.h"
 
 namespace {
 
@@ -33,6 +35,7 @@ public:
         : m_window(window), m_failures(failures) {}
     void Pause() override { m_window.Pause(); }
     void NotLogged(LPCSTR path) override { m_failures.NoteNotLogged(path); }
+    void NotMade(LPCSTR path) override { m_failures.NoteNotMade(path); }
 
 private:
     InstallWindow& m_window;
@@ -60,6 +63,11 @@ void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
                     "installed:\n%s", static_cast<LPCSTR>(failures.damagedAt));
         add(part);
     }
+    if (failures.notMade > 0) {
+        part.Format("%d shortcut(s) could not be made, the first:\n%s", failures.notMade,
+                    static_cast<LPCSTR>(failures.firstNotMade));
+        add(part);
+    }
     if (failures.notLogged > 0) {
         part.Format("%d item(s) could not be recorded in the uninstall log, so an uninstaller "
                     "would leave them behind, the first:\n%s", failures.notLogged,
@@ -67,6 +75,32 @@ void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
         add(part);
     }
     window.ShowMessage(text, "setup", MB_OK);
+}
+
+// Lists the product in Apps & features when the package ships the uninstaller: the key is logged
+// first, so that the uninstaller can take the entry away again. One that could not be made is
+// told as a shortcut that could not be made.
+void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG installedBytes,
+                     InstallFailures& failures)
+{
+    const CString uninstaller = ReadScript(Script::kUninstaller);
+    if (uninstaller.IsEmpty()) return;
+    const CString location = WithoutTrailingBackslash(destDir);
+    const CString key = ProductEntryKey();
+    const CString shownKey = "HKEY_CURRENT_USER\\" + key;
+    record.Close();  // the platform writes this section, with no other handle on the file
+    if (!WritePrivateProfileStringA(UninstallLog::kRegistrySection, UninstallLog::kUninstallKey, key,
+                                    record.GetPath())) {
+        failures.NoteNotLogged(shownKey);
+        return;
+    }
+    LogContents log;
+    ProductEntry entry;
+    entry.displayName = ShownProductName(ReadLogContents(record.GetPath(), log) ? log.product : std::string(), location);
+    entry.uninstaller = location + "\\" + uninstaller;
+    entry.location = location;
+    entry.installedBytes = installedBytes;
+    if (!RegisterProductEntry(key, entry)) failures.NoteNotMade(shownKey);
 }
 
 }  // namespace
@@ -81,9 +115,11 @@ UINT InstallWorker(LPVOID param)
         return 0;
     }
 
-    CString logPath = window.GetDestination() + "\\" + SetupFile::kLog;
+    const CString logPath = window.GetDestination() + "\\" + SetupFile::kLog;
+    const std::vector<std::string>& earlier = window.GetEarlierEntries();
+    CInstallRecord record(logPath, static_cast<int>(earlier.size()), earlier);
     WindowProgress progress(window);
-    FilePhaseResult files = InstallPackageFiles(pack, window.GetDestination(), logPath, progress);
+    FilePhaseResult files = InstallPackageFiles(pack, window.GetDestination(), record, progress);
     pack.Close();
     // A question opened during the last entry is answered before the flag is read.
     window.Pause();
@@ -93,10 +129,10 @@ UINT InstallWorker(LPVOID param)
     if (!window.IsCancelled() && !files.failures.Any()) {
         // A Cancel confirmed from here on changes nothing: the files are all in place.
         WindowShortcutObserver observer(window, files.failures);
-        CUninstallLog log(logPath);
-        int index = InstallShortcuts(window.GetDestination(), log, files.nextIndex, observer);
-        if (!WriteLogFileCount(log, index)) files.failures.NoteNotLogged(logPath);
-        log.Close();  // before the finish dialog: the program it starts may read the log
+        InstallShortcuts(window.GetDestination(), record, observer);
+        RegisterProduct(window.GetDestination(), record, files.installedBytes, files.failures);
+        if (!record.WriteCount()) files.failures.NoteNotLogged(logPath);
+        record.Close();  // before the finish dialog: the program it starts may read the log
         if (files.failures.Any()) {
             ReportIncomplete(window, files.failures);
         } else {

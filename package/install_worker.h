@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "afxstr.h"
 
 // The window that an installation runs behind, as its worker sees it: from the worker's thread it
@@ -11,6 +14,8 @@ class InstallWindow {
 public:
     // The destination, exactly as the user gave it; set before the worker starts, then only read.
     virtual const CString& GetDestination() const = 0;
+    // The entries of an earlier installation that the log was prepared with (file0 on), the same.
+    virtual const std::vector<std::string>& GetEarlierEntries() const = 0;
     virtual bool IsCancelled() const = 0;
     virtual void ShowFile(LPCSTR path) = 0;  // the file under way
     virtual void Step() = 0;                 // one entry done

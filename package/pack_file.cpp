@@ -79,6 +79,8 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     if (std::feof(m_pStream)) return End();
 
     m_szLastName[0] = '\0';
+    m_szArchivePath[0] = '\0';
+    m_madeFolders.clear();
     PackEntryHeader header;
     if (std::fread(&header, 1, sizeof header, m_pStream) < sizeof header)
         return std::ferror(m_pStream) ? Fail() : End();  // a shorter remainder is not an entry
@@ -95,13 +97,18 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     char szArchivePath[MAX_PATH];
     if (!IsAcceptableEntryName(name) || !FormArchivePath(destDir, name, szArchivePath))
         return SkipData(size);
+    if (m_pWatcher != nullptr) m_pWatcher->BeforeMaking(name);
+    std::strcpy(m_szArchivePath, szArchivePath);
     std::FILE* archive = CreateArchive(szArchivePath);
-    if (archive == nullptr) return SkipData(size);
+    if (archive == nullptr) {
+        RemoveMadeFolders();
+        return SkipData(size);
+    }
     bool written = true;
     const bool read = CopyEntryData(archive, size, written);
     if (!CloseWrittenFile(archive)) written = false;
     if (!read || !written) {
-        DeleteFileA(szArchivePath);  // nothing logs a partial archive, so nothing would remove it
+        DiscardEntry();  // a partial archive is of no use, and nor are the folders made for it
         return read ? Skip() : Fail();
     }
 
@@ -156,13 +163,29 @@ void CPackFile::CreateDirectoriesOf(LPCSTR archivePath)
         if (archivePath[i] != '\\') continue;
         std::memcpy(szPrefix, archivePath, i + 1);
         szPrefix[i + 1] = '\0';
-        CreateDirectoryPrefix(szPrefix);
+        if (CreateDirectoryPrefix(szPrefix)) m_madeFolders.emplace_back(szPrefix);
     }
 }
 
-void CPackFile::CreateDirectoryPrefix(LPCSTR path)
+bool CPackFile::CreateDirectoryPrefix(LPCSTR path)
 {
-    CreateDirectoryA(path, nullptr);
+    return CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+void CPackFile::DiscardEntry()
+{
+    if (m_szArchivePath[0] != '\0') DeleteFileA(m_szArchivePath);
+    m_szArchivePath[0] = '\0';
+    RemoveMadeFolders();
+}
+
+void CPackFile::RemoveMadeFolders()
+{
+    // Deepest first; a folder that holds something by now stays.
+    for (auto folder = m_madeFolders.rbegin(); folder != m_madeFolders.rend(); ++folder)
+        RemoveDirectoryA(folder->c_str());
+    if (!m_madeFolders.empty()) m_nKnownFolderLength = 0;
+    m_madeFolders.clear();
 }
 
 bool CPackFile::CopyEntryData(std::FILE* archive, std::uint32_t size, bool& written)

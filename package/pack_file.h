@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "pack_format.h"
 
@@ -19,6 +21,16 @@
 //   whose name field holds no NUL and whose size cannot be trusted either, no open package). The
 //   partial archive of the entry under way is deleted.
 enum class PackReadStatus { Entry, Skipped, End, Failed };
+
+// Told of every entry that is about to be written out, before anything of it (a folder, the
+// archive) is made: the installation lists the entry's target there, ahead of its making.
+class PackEntryWatcher {
+public:
+    virtual void BeforeMaking(LPCSTR name) = 0;
+
+protected:
+    ~PackEntryWatcher() = default;
+};
 
 class CPackFile {
 public:
@@ -46,11 +58,17 @@ public:
     // Closes the package; does nothing on a closed reader.
     void Close();
 
+    // The watcher told of every entry before it is made; none when null.
+    void SetWatcher(PackEntryWatcher* watcher) { m_pWatcher = watcher; }
+    // Takes back what the latest ReadNextEntry made for an entry that will not be installed (the
+    // entry read ahead of a cancel): its archive, and the folders made for it alone.
+    void DiscardEntry();
+
 protected:
-    // Asks for one directory of an entry archive's path, `path` ending in its backslash. The
-    // result is ignored: most prefixes exist already, and a directory that could not be made shows
+    // Asks for one directory of an entry archive's path, `path` ending in its backslash; true when
+    // this call made it. Most prefixes exist already, and a directory that could not be made shows
     // as an entry archive that cannot be created.
-    virtual void CreateDirectoryPrefix(LPCSTR path);
+    virtual bool CreateDirectoryPrefix(LPCSTR path);
 
 private:
     static constexpr std::size_t kCopyChunk = 0x10000;
@@ -62,8 +80,13 @@ private:
     std::FILE* CreateArchive(LPCSTR archivePath);
     void CreateDirectoriesOf(LPCSTR archivePath);
     bool CopyEntryData(std::FILE* archive, std::uint32_t size, bool& written);
+    void RemoveMadeFolders();
 
     std::FILE* m_pStream = nullptr;
+    PackEntryWatcher* m_pWatcher = nullptr;
+    // The latest entry's archive and the folders made for it, in the order they were made.
+    char m_szArchivePath[MAX_PATH] = "";
+    std::vector<std::string> m_madeFolders;
     PackReadStatus m_status = PackReadStatus::End;
     char m_szLastName[kPackNameField] = "";
     // The folder, with its backslash, of the last entry archive created: its levels exist.

@@ -6,8 +6,9 @@
 
 #include "written_file.h"
 
-bool UnzipSingleFile(LPCSTR zipPath, LPCSTR outPath)
+bool UnzipSingleFile(LPCSTR zipPath, LPCSTR outPath, ULONGLONG* written)
 {
+    if (written != nullptr) *written = 0;
     unzFile zip = unzOpen(zipPath);
     if (zip == nullptr) return false;
     if (unzOpenCurrentFile(zip) != UNZ_OK) {
@@ -29,6 +30,7 @@ bool UnzipSingleFile(LPCSTR zipPath, LPCSTR outPath)
             ok = false;
             break;
         }
+        if (written != nullptr) *written += length;
     }
     if (count < 0) ok = false;  // corrupt compressed data, or the archive could not be read
     // The checksum is compared only when the stated size was reached, so a deflate stream that ends

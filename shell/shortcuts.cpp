@@ -1,49 +1,63 @@
 #include "shortcuts.h"
 
-#include "registry_key.h"
+#include "install_record.h"
+#include "module_dir.h"
 #include "setup_files.h"
+#include "shell_folder_values.h"
 #include "shell_link.h"
-#include "uninstall_log.h"
 
 namespace {
-
-constexpr char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-// The destination without one trailing backslash (D:\ becomes D:). The search is aware of
-// double-byte characters, so a trail byte 0x5C ending the last character is kept.
-CString WithoutTrailingBackslash(const CString& strDir)
-{
-    int nLast = strDir.GetLength() - 1;
-    if (nLast >= 0 && strDir.ReverseFind('\\') == nLast)
-        return strDir.Left(nLast);
-    return strDir;
-}
-
-// Logs the phase's paths one after another, telling the observer of any that the log refused.
-class PhaseLog {
-public:
-    PhaseLog(CUninstallLog& log, int nFileIndex, ShortcutPhaseObserver& observer)
-        : m_log(log), m_nFileIndex(nFileIndex), m_observer(observer) {}
-
-    void Add(const CString& strPath)
-    {
-        const int nNext = LogCreatedPath(m_log, m_nFileIndex, strPath);
-        if (nNext == m_nFileIndex) m_observer.NotLogged(strPath);
-        m_nFileIndex = nNext;
-    }
-    int NextIndex() const { return m_nFileIndex; }
-
-private:
-    CUninstallLog& m_log;
-    int m_nFileIndex;
-    ShortcutPhaseObserver& m_observer;
-};
 
 class NoObserver : public ShortcutPhaseObserver {
 public:
     void Pause() override {}
     void NotLogged(LPCSTR) override {}
+    void NotMade(LPCSTR) override {}
+};
+
+// Lists each path before it is made and tells the observer of every one that fails.
+class Phase {
+public:
+    Phase(CInstallRecord& record, ShortcutPhaseObserver& observer) : m_record(record), m_observer(observer) {}
+
+    // A folder that exists already is made.
+    void MakeFolder(const CString& path, bool nameable)
+    {
+        m_observer.Pause();
+        if (!nameable) return m_observer.NotMade(path);
+        List(path);
+        if (CreateDirectoryA(path, nullptr)) return;
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesA(path);
+        if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            m_observer.NotMade(path);
+    }
+
+    void MakeShortcut(const CString& fileName, const CString& description, const CString& linkName,
+                      const CString& targetDir, const CString& folder, const CString& arguments, bool nameable)
+    {
+        const CString path = folder + linkName;
+        m_observer.Pause();
+        if (!nameable) return m_observer.NotMade(path);
+        List(path);
+        // A read-only shortcut of the same name is replaced, as the log template is.
+        const DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (!CreateShortcut(fileName, description, linkName, targetDir, folder, arguments))
+            m_observer.NotMade(path);
+    }
+
+private:
+    void List(const CString& path)
+    {
+        if (!m_record.List(path)) m_observer.NotLogged(path);
+    }
+
+    CInstallRecord& m_record;
+    ShortcutPhaseObserver& m_observer;
 };
 
 }  // namespace
@@ -51,65 +65,49 @@ public:
 int InstallShortcuts(const CString& strDestDir, const CString& strLogPath, int nFileIndex)
 {
     NoObserver nobody;
-    CUninstallLog log(strLogPath);
-    return InstallShortcuts(strDestDir, log, nFileIndex, nobody);
+    CInstallRecord record(strLogPath, nFileIndex);
+    InstallShortcuts(strDestDir, record, nobody);
+    return record.Count();
 }
 
-int InstallShortcuts(const CString& strDestDir, CUninstallLog& log, int nFileIndex,
-                     ShortcutPhaseObserver& observer)
+void InstallShortcuts(const CString& strDestDir, CInstallRecord& record, ShortcutPhaseObserver& observer)
 {
     // The registry text is taken as it stands: nothing is trimmed or expanded.
-    CString strPrograms;
-    CString strDesktop;
-    CRegistryKey key;
-    key.SetRootKey(HKEY_CURRENT_USER);
-    if (key.Open(kShellFoldersKey, FALSE)) {
-        strPrograms = key.ReadString("Programs", "");
-        strDesktop = key.ReadString("Desktop", "");
-    }
-
-    CString strTargetDir = WithoutTrailingBackslash(strDestDir);
-    // Without a Programs folder the group goes into the destination; the desktop has no fallback.
+    const ShellFolders shell = ReadShellFolders();
+    CString strPrograms = shell.programs;
+    const CString strTargetDir = WithoutTrailingBackslash(strDestDir);
+    // Without a Programs folder the group goes into the destination.
+    const bool bProgramsNameable = !shell.bProgramsLost;
     if (strPrograms.IsEmpty())
         strPrograms = strTargetDir;
+    // Without a desktop folder a desktop shortcut has no place: its bare link name would address
+    // the root of whatever drive is current.
+    const bool bDesktopNameable = !shell.bDesktopLost && !shell.desktop.IsEmpty();
 
-    PhaseLog phaseLog(log, nFileIndex, observer);
-    CString strGroup = ReadScript(Script::kGroup);
+    Phase phase(record, observer);
+    const CString strGroup = ReadScript(Script::kGroup);
     CString strCurrentFolder = strPrograms + "\\" + strGroup;
-    // A folder that exists already, or cannot be made, is logged all the same.
-    observer.Pause();
-    CreateDirectoryA(strCurrentFolder, nullptr);
-    phaseLog.Add(strCurrentFolder);
+    phase.MakeFolder(strCurrentFolder, bProgramsNameable);
 
     // The current folder carries over: a shortcut goes into the latest item group before it.
     // Item groups always lie directly below the program group, never inside each other.
-    int nItems = ReadScript(Script::kItemNum);
+    const int nItems = ReadScript(Script::kItemNum);
     for (int i = 0; i < nItems; ++i) {
-        observer.Pause();
         CString strItemGroup = ReadScriptItem(Script::kItemGroup, i);
         if (!strItemGroup.IsEmpty()) {
             strCurrentFolder = strPrograms + "\\" + strGroup + "\\" + strItemGroup;
-            CreateDirectoryA(strCurrentFolder, nullptr);
-            phaseLog.Add(strCurrentFolder);
+            phase.MakeFolder(strCurrentFolder, bProgramsNameable);
             continue;
         }
 
-        CString strFileName = ReadScriptItem(Script::kItemFileName, i);
-        CString strArguments = ReadScriptItem(Script::kItemArgument, i);
-        CString strDescription = ReadScriptItem(Script::kItemDesc, i);
-        CString strLinkName = "\\" + strDescription + ".lnk";
-
-        CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
-                       strCurrentFolder, strArguments);
-        phaseLog.Add(strCurrentFolder + strLinkName);
-
-        // An unread desktop folder leaves the bare link name as the desktop shortcut's path.
-        if (ReadScriptItem(Script::kItemDesktop, i) != 0) {
-            observer.Pause();
-            CreateShortcut("\\" + strFileName, strDescription, strLinkName, strTargetDir,
-                           strDesktop, strArguments);
-            phaseLog.Add(strDesktop + strLinkName);
-        }
+        const CString strFileName = "\\" + ReadScriptItem(Script::kItemFileName, i);
+        const CString strArguments = ReadScriptItem(Script::kItemArgument, i);
+        const CString strDescription = ReadScriptItem(Script::kItemDesc, i);
+        const CString strLinkName = "\\" + strDescription + ".lnk";
+        phase.MakeShortcut(strFileName, strDescription, strLinkName, strTargetDir, strCurrentFolder, strArguments,
+                           bProgramsNameable);
+        if (ReadScriptItem(Script::kItemDesktop, i) != 0)
+            phase.MakeShortcut(strFileName, strDescription, strLinkName, strTargetDir, shell.desktop, strArguments,
+                               bDesktopNameable);
     }
-    return phaseLog.NextIndex();
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "file_phase.h"
+#include "install_record.h"
 #include "package_fixtures.h"
 #include "test_support.h"
 
@@ -41,11 +42,16 @@ protected:
     FilePhaseResult Run(const std::string& bytes, InstallProgress& progress)
     {
         WriteWholeFile(package, bytes);
+        CreateDirectoryA(dest.c_str(), nullptr);  // as the progress dialog makes it
         CPackFile pack;
         EXPECT_TRUE(pack.Open(package.c_str()));
-        return InstallPackageFiles(pack, dest.c_str(), log.c_str(), progress);
+        CInstallRecord record(log.c_str());
+        FilePhaseResult result = InstallPackageFiles(pack, dest.c_str(), record, progress);
+        m_nListed = record.Count();
+        return result;
     }
     std::string Target(const char* name) const { return dest + "\\" + name; }
+    int m_nListed = 0;
 };
 
 std::string Entries(const std::vector<std::string>& names)
@@ -56,20 +62,21 @@ std::string Entries(const std::vector<std::string>& names)
 }
 
 // A cancel confirmed while the second of five entries is installed: the second completes, the
-// third is read ahead (its archive stays) and the phase ends before installing it.
+// third is read ahead and the phase ends before installing it. Every target is listed before
+// anything of it is made, the third too; what was made for the third alone (its archive, its
+// folder) is taken back.
 TEST_F(FilePhase, ACancelDuringTheSecondEntryEndsBeforeTheThird)
 {
     ScriptedProgress progress(1);
-    FilePhaseResult result = Run(Entries({"a", "sub\\b", "c", "d", "e"}), progress);
+    FilePhaseResult result = Run(Entries({"a", "sub\\b", "new\\deeper\\c", "d", "e"}), progress);
     EXPECT_TRUE(result.cancelled);
-    EXPECT_EQ(result.nextIndex, 2);
+    EXPECT_EQ(m_nListed, 3);
     EXPECT_FALSE(result.failures.Any());
     EXPECT_EQ(progress.m_shown, (std::vector<std::string>{Target("a"), Target("sub\\b")}));
     EXPECT_EQ(progress.m_nSteps, 2);
-    EXPECT_EQ(LoggedPaths(log), progress.m_shown);
+    EXPECT_EQ(LoggedPaths(log), (std::vector<std::string>{Target("a"), Target("sub\\b"), Target("new\\deeper\\c")}));
     EXPECT_EQ(ReadWholeFile(Target("sub\\b")), "sub\\b data");
-    EXPECT_TRUE(FileExists(Target("c") + ".zip"));
-    EXPECT_FALSE(FileExists(Target("c")));
+    EXPECT_FALSE(DirectoryExists(Target("new"))) << "the read-ahead entry's archive and folders are taken back";
     EXPECT_FALSE(FileExists(Target("d") + ".zip"));
 }
 
@@ -96,12 +103,12 @@ TEST_F(FilePhase, EntriesNotWrittenArePassedOverAndDamageEndsThePhase)
     EXPECT_FALSE(FileExists(dir / "escape.zip"));
 
     ScriptedProgress cut;
-    std::string last = PackEntry("z", MakeZip({{"m", SampleBytes(3000)}}));
+    std::string last = PackEntry("cut\\z", MakeZip({{"m", SampleBytes(3000)}}));
     result = Run(Entries({"y"}) + last.substr(0, last.size() - 10), cut);
     EXPECT_EQ(result.failures.notInstalled, 0);
-    EXPECT_EQ(std::string(result.failures.damagedAt), Target("z"));
-    EXPECT_EQ(result.nextIndex, 1);
-    EXPECT_FALSE(FileExists(Target("z") + ".zip")) << "the partial archive is deleted";
+    EXPECT_EQ(std::string(result.failures.damagedAt), Target("cut\\z"));
+    EXPECT_EQ(m_nListed, 2) << "the entry cut short was listed before it was made";
+    EXPECT_FALSE(DirectoryExists(Target("cut"))) << "the partial archive and its folder are deleted";
 }
 
 }  // namespace

@@ -486,8 +486,9 @@ TEST_F(InstallRun, AReadOnlyTemplateAndAReadOnlyOldLogGiveAWritableLog)
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(ReadWholeFile(dest + "\\a.txt"), "a");
-    EXPECT_TRUE(Logs(LoggedPaths(Log()), Paths{Target(Item("a.txt", "a")), group, group + "\\Play.lnk",
-                                               desktop + "\\Play.lnk"}));
+    // The earlier installation's entry comes first.
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), Paths{"C:\\old\\install.txt", Target(Item("a.txt", "a")), group,
+                                               group + "\\Play.lnk", desktop + "\\Play.lnk"}));
     char product[32] = "";
     GetPrivateProfileStringA("uninstall", "product", "", product, sizeof product, Log().c_str());
     EXPECT_STREQ(product, "Quenthary");
@@ -842,7 +843,8 @@ TEST_F(InstallRun, APackageCutShortIsReportedAndTheRunEndsBeforeShortcuts)
         ASSERT_NE(box, nullptr);
         PressButton(box, IDOK);
     });
-    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1])})));
+    // The entry cut short was listed before it was made.
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1]), dest + "\\c.txt"})));
     EXPECT_EQ(ReadWholeFile(Target(items[1])), "second");
     EXPECT_FALSE(FileExists(dest + "\\c.txt.zip")) << "the partial archive is deleted";
     ExpectEndedBeforeShortcuts();
@@ -866,7 +868,7 @@ TEST_F(InstallRun, ARefusedEntryIsPassedOverAndADamagedPackageSaidInTheSameBox)
         EXPECT_EQ(ReadBar(FindProgressDialog(ui)), (Bar{0, 4, 3}));
         PressButton(box, IDOK);
     });
-    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[2])})));
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[2]), dest + "\\c.txt"})));
     EXPECT_EQ(ReadWholeFile(Target(items[2])), "second");
     EXPECT_FALSE(FileExists(root / "outside.txt"));
     EXPECT_FALSE(FileExists(root / "outside.txt.zip"));
@@ -926,7 +928,9 @@ TEST_F(InstallRun, AFullDiskIsReportedAndTheRunEndsBeforeShortcuts)
         ASSERT_NE(box, nullptr);
         PressButton(box, IDOK);
     });
-    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1])})));
+    // Each entry was listed before it was tried.
+    EXPECT_TRUE(Logs(LoggedPaths(Log()), (Paths{Target(items[0]), Target(items[1]), Target(items[2]),
+                                               Target(items[3])})));
     EXPECT_EQ(ReadWholeFile(Target(items[0])), "first");
     for (const PackItem& item : items) EXPECT_FALSE(FileExists(Target(item) + ".zip")) << item.name;
     ExpectEndedBeforeShortcuts();

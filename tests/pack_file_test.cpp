@@ -50,10 +50,10 @@ public:
     std::vector<std::string> m_requested;
 
 protected:
-    void CreateDirectoryPrefix(LPCSTR path) override
+    bool CreateDirectoryPrefix(LPCSTR path) override
     {
         m_requested.push_back(path);
-        CPackFile::CreateDirectoryPrefix(path);
+        return CPackFile::CreateDirectoryPrefix(path);
     }
 };
 

@@ -144,9 +144,10 @@ TEST_F(ShortcutPhase, TwoItemsWithTheSameDescriptionShareOnePathAndBothAreLogged
     EXPECT_EQ(ReadLink(link), CreatedLink(dest + "\\second.exe", "", dest, "Same"));
 }
 
-// With no desktop folder the desktop shortcut's path is the bare link name, which addresses the
-// root of the current drive; the test makes that drive the prefix's own C:.
-TEST_F(ShortcutPhase, ADesktopShortcutWithoutADesktopFolderUsesTheBareLinkName)
+// With no desktop folder a desktop shortcut has no place: its bare link name would address the
+// root of the current drive (the test makes that the prefix's own C:), outside everything the
+// uninstaller may remove. It is neither made nor listed.
+TEST_F(ShortcutPhase, ADesktopShortcutWithoutADesktopFolderIsNotMade)
 {
     std::string desc = "quenthary-desktop-" + std::to_string(GetCurrentProcessId());
     WriteScript("[shortcut]\r\ngroup=G\r\nitemnum=1\r\nitem0Desc=" + desc +
@@ -161,10 +162,9 @@ TEST_F(ShortcutPhase, ADesktopShortcutWithoutADesktopFolderUsesTheBareLinkName)
     DeleteFileA(("C:\\" + desc + ".lnk").c_str());
     SetCurrentDirectoryA(saved);
 
-    EXPECT_EQ(next, 3);
-    EXPECT_EQ(LoggedFrom(0), (Paths{programs + "\\G", programs + "\\G\\" + desc + ".lnk",
-                                    "\\" + desc + ".lnk"}));
-    EXPECT_TRUE(madeAtRoot);
+    EXPECT_EQ(next, 2);
+    EXPECT_EQ(LoggedFrom(0), (Paths{programs + "\\G", programs + "\\G\\" + desc + ".lnk"}));
+    EXPECT_FALSE(madeAtRoot);
 }
 
 // A group whose parent folder is missing cannot be made, and neither can the shortcuts meant for

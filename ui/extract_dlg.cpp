@@ -4,6 +4,7 @@
 #include "destination.h"
 #include "module_dir.h"
 #include "finish_dlg.h"
+#include "install_record.h"
 #include "resource.h"
 #include "setup_files.h"
 
@@ -54,7 +55,7 @@ BOOL CExtractDlg::OnInitDialog()
     SetAppIcon(*this);
 
     CreateFolderPath(m_strDestDir);
-    CopyLogTemplate(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog);
+    PrepareLog(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, m_earlier);
 
     // The range's upper end is a 16-bit word: "totalfiles" modulo 65536.
     int total = ReadScript(Script::kTotalFiles);

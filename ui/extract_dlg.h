@@ -1,6 +1,8 @@
 #pragma once
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "afxwin.h"
 #include "install_worker.h"
@@ -26,6 +28,7 @@ public:
     // the worker holds still while the question is open; the other three are carried out by the
     // dialog's thread, after it has shown the latest progress, and wait while the question is open.
     const CString& GetDestination() const override { return m_strDestDir; }
+    const std::vector<std::string>& GetEarlierEntries() const override { return m_earlier; }
     bool IsCancelled() const override { return m_bCancel.load(); }
     void ShowFile(LPCSTR path) override;  // the file label
     void Step() override;                 // the bar
@@ -39,6 +42,7 @@ public:
     CWinThread* m_pWorkerThread = nullptr;
     std::atomic<bool> m_bCancel{false};  // one writer (the dialog's thread), one reader (the worker)
     CString m_strDestDir;                // written before the worker starts, then only read
+    std::vector<std::string> m_earlier;  // the same: the earlier installation's entries
     CProgressCtrl m_progress;
 
 protected:

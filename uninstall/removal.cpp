@@ -3,31 +3,25 @@
 #include <algorithm>
 #include <climits>
 #include <set>
+#include <unordered_map>
 
 #include "pack_format.h"
-#include "registry_key.h"
+#include "afxstr.h"
+#include "install_record.h"
+#include "shell_folder_values.h"
 
 namespace {
-
-constexpr char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
 }
 
-// Byte position of the last separator that is a character of its own (a trail byte 0x5C of a
-// double-byte character is none), or npos.
+// Byte position of the last separator that is a character of its own, or npos.
 std::size_t LastSeparator(const std::string& s)
 {
-    std::size_t found = std::string::npos;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (IsSeparator(s[i]))
-            found = i;
-        else if (IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size())
-            ++i;
-    }
-    return found;
+    const int found = FindLastCharacter(s.data(), static_cast<int>(s.size()), '\\', '/');
+    return found < 0 ? std::string::npos : static_cast<std::size_t>(found);
 }
 
 // Drops trailing separators, except the one of a drive root's "X:\" (which becomes "X:").
@@ -127,6 +121,43 @@ bool RemovePath(const std::string& path)
     return false;
 }
 
+// Whether a path's folders below its root hold a reparse point, each folder looked at once:
+// entries come folder by folder, so the last folder's answer serves most of them.
+class LinkedFolders {
+public:
+    bool Between(const std::string& full, std::size_t rootLength)
+    {
+        const std::size_t slash = LastSeparator(full);
+        if (slash == std::string::npos || slash <= rootLength) return false;
+        if (slash == m_lastFolder.size() && full.compare(0, slash, m_lastFolder) == 0) return m_bLastLinked;
+        m_lastFolder.assign(full, 0, slash);
+        m_bLastLinked = false;
+        for (std::size_t end = rootLength + 1; end <= slash; ++end) {
+            if (end < slash && !IsSeparator(full[end])) continue;
+            std::string folder(full, 0, end);
+            auto known = m_known.find(folder);
+            bool linked;
+            if (known != m_known.end()) {
+                linked = known->second;
+            } else {
+                const DWORD attributes = GetFileAttributesA(folder.c_str());
+                linked = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+                m_known.emplace(std::move(folder), linked);
+            }
+            if (linked) {
+                m_bLastLinked = true;
+                break;
+            }
+        }
+        return m_bLastLinked;
+    }
+
+private:
+    std::unordered_map<std::string, bool> m_known;
+    std::string m_lastFolder;
+    bool m_bLastLinked = false;
+};
+
 class Outcome {
 public:
     // `order` is the entry's place in the log; what is not an entry comes after every one.
@@ -158,14 +189,11 @@ CRemovalScope::CRemovalScope(const std::string& destDir, const std::string& prog
 
 CRemovalScope CRemovalScope::ForCurrentUser(const std::string& destDir)
 {
-    // The same key and values as the installer's shortcut phase, read the same way.
-    std::string programs, desktop;
-    CRegistryKey key;
-    key.SetRootKey(HKEY_CURRENT_USER);
-    if (key.Open(kShellFoldersKey, FALSE)) {
-        programs = static_cast<LPCSTR>(key.ReadString("Programs", ""));
-        desktop = static_cast<LPCSTR>(key.ReadString("Desktop", ""));
-    }
+    // The folders the installer made its shortcuts in; one whose name the code page cannot write
+    // held none of them.
+    const ShellFolders folders = ReadShellFolders();
+    const std::string programs = folders.bProgramsLost ? std::string() : static_cast<LPCSTR>(folders.programs);
+    const std::string desktop = folders.bDesktopLost ? std::string() : static_cast<LPCSTR>(folders.desktop);
     return CRemovalScope(destDir, programs, desktop);
 }
 
@@ -186,13 +214,13 @@ bool CRemovalScope::NormalisedDestination(std::string& full) const
     return true;
 }
 
-CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string& full) const
+CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string& full, std::size_t& rootLength) const
 {
-    const std::size_t rootLength = RootLength(path);
-    if (rootLength == std::string::npos) return Verdict::kRefused;
+    const std::size_t driveLength = RootLength(path);
+    if (driveLength == std::string::npos) return Verdict::kRefused;
     // The installer's own rules for what lies below a folder: no ".." component, no colon (an
     // alternate data stream), no reserved device name, which no normalisation makes harmless.
-    std::string below = path.substr(rootLength);
+    std::string below = path.substr(driveLength);
     DropTrailingSeparators(below);
     if (HasParentLikeComponent(below)) return Verdict::kRefused;
     if (!below.empty()) {
@@ -210,8 +238,10 @@ CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string
     for (std::size_t i = 0; i < m_roots.size(); ++i) {
         // Component by component: C:\GamesX is not inside C:\Games.
         const std::wstring& r = m_roots[i].wide;
-        if (wide.size() > r.size() + 1 && wide[r.size()] == L'\\' && SameText(wide.c_str(), r.c_str(), r.size()))
+        if (wide.size() > r.size() + 1 && wide[r.size()] == L'\\' && SameText(wide.c_str(), r.c_str(), r.size())) {
+            rootLength = m_roots[i].path.size();
             return i == 0 && m_bHasDest ? Verdict::kInside : Verdict::kShellFolder;
+        }
     }
     return Verdict::kRefused;
 }
@@ -227,15 +257,20 @@ RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<
     // installer made for them but did not log; they go when nothing else is left in them.
     std::set<std::string> folders;
 
+    LinkedFolders links;
+
     // Last entry first: the shortcuts before the folders of their group, which come after them.
     for (std::size_t i = entries.size(); i-- > 0;) {
         const LogEntry& entry = entries[i];
         std::string full;
-        CRemovalScope::Verdict verdict = scope.Judge(entry.path, full);
-        if (verdict == CRemovalScope::Verdict::kRefused) {
+        std::size_t rootLength = 0;
+        CRemovalScope::Verdict verdict = scope.Judge(entry.path, full, rootLength);
+        if (verdict == CRemovalScope::Verdict::kRefused ||
+            (verdict != CRemovalScope::Verdict::kRoot && links.Between(full, rootLength))) {
             outcome.Left(entry.index, entry.path);
         } else if (verdict != CRemovalScope::Verdict::kRoot) {
             if (!RemovePath(full)) outcome.Left(entry.index, entry.path);
+            if (verdict == CRemovalScope::Verdict::kInside) RemovePath(full + ".zip");
             if (verdict == CRemovalScope::Verdict::kInside && hasDest) {
                 // Up to the destination, and no further once a folder is known with its parents.
                 for (std::size_t slash = LastSeparator(full); slash != std::string::npos && slash > destFull.size();
@@ -256,6 +291,7 @@ RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<
     for (const std::string& folder : byDepth) RemoveDirectoryA(folder.c_str());
 
     if (!RemovePath(logPath)) outcome.Left(INT_MAX, logPath);
+    RemovePath(static_cast<LPCSTR>(NewLogPath(logPath.c_str())));
     if (!programPath.empty() && !RemovePath(programPath)) outcome.Left(INT_MAX, programPath);
     // A drive's root is no folder to remove (and "X:" alone names the drive's current directory).
     if (hasDest && destFull.size() > 2) RemoveDirectoryA(destFull.c_str());

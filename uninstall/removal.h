@@ -27,8 +27,13 @@ public:
     static CRemovalScope ForCurrentUser(const std::string& destDir);
 
     // Judges a path as the log holds it; `full` receives its normalised form (the one to act on)
-    // for kInside and kShellFolder.
-    Verdict Judge(const std::string& path, std::string& full) const;
+    // for kInside and kShellFolder, and `rootLength` the length of the folder it lies in.
+    Verdict Judge(const std::string& path, std::string& full, std::size_t& rootLength) const;
+    Verdict Judge(const std::string& path, std::string& full) const
+    {
+        std::size_t rootLength = 0;
+        return Judge(path, full, rootLength);
+    }
     // The destination as GetFullPathNameA gives it, without a trailing backslash ("X:" for a
     // drive's root); false when it has none.
     bool NormalisedDestination(std::string& full) const;
@@ -54,6 +59,11 @@ struct RemovalOutcome {
 // Removes what the log lists, last entry first, then the folders inside the destination that held
 // removed files (deepest first, each only when empty), then `logPath` and `programPath` (the
 // uninstaller that the user started, no longer running), then the destination when empty.
+// A path with a reparse point (a junction, a symbolic link, a mount point) among its folders below
+// the folder it lies in is left alone, counted and named: nothing behind a link is touched. An
+// entry that is itself a link is removed as the link. The installer's own passing files go with
+// what they belong to: an entry's archive ("<path>.zip", the entry being unpacked when its run was
+// cut off) and a new log that was being made ("uninstall.ini.new").
 // `done` counts the entries dealt with, for a progress display on another thread.
 RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<LogEntry>& entries,
                                   const std::string& logPath, const std::string& programPath,

@@ -4,6 +4,7 @@
 
 #include "log_contents.h"
 #include "module_dir.h"
+#include "product_entry.h"
 #include "remove_dlg.h"
 #include "removal.h"
 #include "removal_copy.h"
@@ -17,25 +18,9 @@ constexpr char kNoLogText[] = "Nothing to uninstall: uninstall.ini was not found
 // would tell the user nothing.
 constexpr DWORD kQuietMs = 300;
 
-// The searches for the last backslash are aware of double-byte characters (CString::ReverseFind):
-// a trail byte 0x5C is no separator.
-CString WithoutTrailingBackslash(const CString& folder)
-{
-    int last = folder.GetLength() - 1;
-    return last >= 0 && folder.ReverseFind('\\') == last ? folder.Left(last) : folder;
-}
-
-CString FolderOf(const CString& path)
-{
-    int slash = path.ReverseFind('\\');
-    return slash < 0 ? CString() : path.Left(slash);
-}
-
 CString ProductName(const LogContents& log, const CString& dest)
 {
-    if (!log.product.empty()) return CString(log.product.c_str());
-    int slash = dest.ReverseFind('\\');
-    return slash < 0 ? dest : dest.Mid(slash + 1);
+    return ShownProductName(log.product, dest);
 }
 
 CString LogPathIn(const CString& dest)
@@ -47,13 +32,6 @@ int NothingToUninstall()
 {
     MessageBoxA(nullptr, kNoLogText, kNoLogCaption, MB_OK | MB_ICONERROR);
     return 1;
-}
-
-CString ModulePath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return CString(path);
 }
 
 struct RemovalWork {
@@ -93,7 +71,7 @@ BOOL CUninstallApp::InitInstance()
 
 int CUninstallApp::Ask()
 {
-    const CString program = ModulePath();
+    const CString program = GetModulePath();
     const CString dest = WithoutTrailingBackslash(GetModuleDirectory());
     LogContents log;
     if (!ReadLogContents(LogPathIn(dest), log)) return NothingToUninstall();
@@ -115,6 +93,8 @@ int CUninstallApp::Remove(const CString& original)
     if (!ReadLogContents(LogPathIn(dest), log)) return NothingToUninstall();
     const CString product = ProductName(log, dest);
     const CRemovalScope scope = CRemovalScope::ForCurrentUser(static_cast<LPCSTR>(dest));
+    // While the program the entry names is still there to be compared with.
+    const EntryRemoval entry = RemoveProductEntry(log.uninstallKey.c_str(), original);
 
     RemovalWork work;
     work.scope = &scope;
@@ -134,6 +114,11 @@ int CUninstallApp::Remove(const CString& original)
         }
         WaitForSingleObject(thread->m_hThread, INFINITE);
         delete thread;
+    }
+
+    if (entry == EntryRemoval::kRefused || entry == EntryRemoval::kFailed) {
+        // After every entry of the files, in the log's order.
+        if (work.outcome.nLeft++ == 0) work.outcome.firstLeft = "HKEY_CURRENT_USER\\" + log.uninstallKey;
     }
 
     CString text;

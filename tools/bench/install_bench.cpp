@@ -23,6 +23,7 @@
 #include "destination.h"
 #include "dialog_driver.h"
 #include "file_phase.h"
+#include "install_record.h"
 #include "pack_file.h"
 #include "setup_files.h"
 #include "resource.h"
@@ -117,8 +118,11 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
 
     CQuietProgress progress;
     CStopwatch watch;
-    FilePhaseResult result = InstallPackageFiles(pack, destDir, log, progress);
-    WriteLogFileCount(log, result.nextIndex);
+    CInstallRecord record(log);
+    FilePhaseResult result = InstallPackageFiles(pack, destDir, record, progress);
+    const int entries = record.Count();
+    record.WriteCount();
+    record.Close();
     const double seconds = watch.Seconds();
     const CPeakMemory memory;
     pack.Close();
@@ -126,12 +130,12 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     // The installed bytes, counted after the clock has stopped.
     ULONGLONG bytes = 0;
     char key[32], path[MAX_PATH];
-    for (int i = 0; i < result.nextIndex; ++i) {
+    for (int i = 0; i < entries; ++i) {
         std::snprintf(key, sizeof key, "file%d", i);
         GetPrivateProfileStringA("files", key, "", path, MAX_PATH, log);
         bytes += FileSize(path);
     }
-    PrintRate("install", result.nextIndex, bytes, seconds);
+    PrintRate("install", entries, bytes, seconds);
     std::printf(" failures=%d", result.failures.notInstalled + result.failures.notLogged +
                                    (result.failures.damagedAt.IsEmpty() ? 0 : 1));
     memory.Print();

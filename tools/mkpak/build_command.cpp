@@ -211,6 +211,9 @@ int RunBuild(const BuildOptions& options)
         script = MakeDefaultScript(ProductName(options), launch, !uninstallExe.empty());
     }
     script = SetIniKeys(script, Script::kTotalFiles.section, MakePackageKeys(scan.files.size(), needSpace));
+    // The installer lists a product that ships its uninstaller in Apps & features.
+    if (!uninstallExe.empty())
+        script = SetIniKeys(script, Script::kUninstaller.section, {{Script::kUninstaller.key, SetupFile::kUninstaller}});
     if (!WriteFileBytes(scriptPath, script)) return Refuse("cannot write " + Quote(scriptPath));
 
     if (!PlaceFile(setupExe, options.setupDir / SetupFile::kInstaller, std::string(), false) ||

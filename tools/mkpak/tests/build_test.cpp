@@ -271,7 +271,8 @@ TEST_F(BuildTest, UninstallerIsPackedAtTheTopOfTheProductInPackageOrder)
                   .nExit,
               0);
     EXPECT_NE(ReadFile(setup / "setup.ini")
-                  .find("launch=game.exe\r\ntotalfiles=7\r\nneedspace=1\r\n[shortcut]\r\ngroup=product\r\n"
+                  .find("launch=game.exe\r\ntotalfiles=7\r\nneedspace=1\r\nuninstaller=uninstall.exe\r\n"
+                        "[shortcut]\r\ngroup=product\r\n"
                         "itemnum=2\r\nitem0FileName=game.exe\r\nitem0Desc=product\r\n"
                         "item1FileName=uninstall.exe\r\nitem1Desc=Uninstall product\r\n"),
               std::string::npos)

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "log_keys.h"
 #include "profile_line.h"
 
 // A section header or key line as the walk delivers it.
@@ -30,11 +31,6 @@ struct ProfileEntry {
 };
 
 namespace profile_lines_detail {
-
-inline bool IsAnsiLeadByte(unsigned char c)
-{
-    return IsDBCSLeadByte(c) != FALSE;
-}
 
 // Classifies one line (without its line end); false when it is neither a section header nor a key.
 inline bool Classify(std::string_view line, ProfileEntry& out)

@@ -2,39 +2,11 @@
 
 #include <algorithm>
 
+#include "log_keys.h"
 #include "profile_lines.h"
 #include "setup_names.h"
 
 namespace {
-
-bool SameName(std::string_view a, const char* b)
-{
-    std::size_t n = 0;
-    for (; b[n]; ++n) {
-        if (n >= a.size()) return false;
-        char c = a[n];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        if (c != b[n]) return false;
-    }
-    return n == a.size();
-}
-
-// n of a key named "file<n>", written as "%d" writes a non-negative int; -1 for any other name.
-int FileKeyNumber(std::string_view name)
-{
-    static const char kPrefix[] = "file";
-    constexpr std::size_t kPrefixLength = sizeof kPrefix - 1;
-    if (name.size() <= kPrefixLength || name.size() > kPrefixLength + 10) return -1;
-    if (!SameName(name.substr(0, kPrefixLength), kPrefix)) return -1;
-    std::string_view digits = name.substr(kPrefixLength);
-    if (digits.size() > 1 && digits.front() == '0') return -1;
-    long long n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n > 0x7fffffff ? -1 : static_cast<int>(n);
-}
 
 // As GetPrivateProfileIntA reads a number: an optional sign and the digits that follow; 0 when
 // there are none.
@@ -60,30 +32,44 @@ struct Found {
 bool ReadLogContents(LPCSTR path, LogContents& contents)
 {
     contents = LogContents();
-    enum class In { kOther, kFiles, kUninstall } in = In::kOther;
+    enum class In { kOther, kFiles, kUninstall, kRegistry } in = In::kOther;
     // A "filenum" line without a value reads as missing, and hides later ones all the same.
-    bool seenFiles = false, seenUninstall = false, seenProduct = false, seenCount = false;
+    bool seenFiles = false, seenUninstall = false, seenRegistry = false, seenProduct = false, seenKey = false,
+         seenCount = false;
+    static const std::wstring kFiles = FoldName(UninstallLog::kSection);
+    static const std::wstring kFileNum = FoldName(UninstallLog::kFileNum);
+    static const std::wstring kUninstall = FoldName(UninstallLog::kProductSection);
+    static const std::wstring kProduct = FoldName(UninstallLog::kProduct);
+    static const std::wstring kRegistry = FoldName(UninstallLog::kRegistrySection);
+    static const std::wstring kUninstallKey = FoldName(UninstallLog::kUninstallKey);
     long long count = 0;
     std::vector<Found> found;
     bool ordered = true;
 
     bool ok = WalkProfileLines(path, [&](const ProfileEntry& line) {
+        const std::wstring name = FoldName(line.name);
         if (line.bSection) {
             in = In::kOther;
-            if (!seenFiles && SameName(line.name, UninstallLog::kSection)) {
+            if (!seenFiles && name == kFiles) {
                 seenFiles = true;
                 in = In::kFiles;
-            } else if (!seenUninstall && SameName(line.name, "uninstall")) {
+            } else if (!seenUninstall && name == kUninstall) {
                 seenUninstall = true;
                 in = In::kUninstall;
+            } else if (!seenRegistry && name == kRegistry) {
+                seenRegistry = true;
+                in = In::kRegistry;
             }
             return true;
         }
-        if (in == In::kUninstall && !seenProduct && SameName(line.name, "product")) {
+        if (in == In::kUninstall && !seenProduct && name == kProduct) {
             seenProduct = true;
             contents.product.assign(line.value);
+        } else if (in == In::kRegistry && !seenKey && name == kUninstallKey) {
+            seenKey = true;
+            contents.uninstallKey.assign(line.value);
         } else if (in == In::kFiles) {
-            if (SameName(line.name, UninstallLog::kFileNum)) {
+            if (name == kFileNum) {
                 // Only the first line of a key counts, with or without a value.
                 if (!seenCount) {
                     seenCount = true;
@@ -91,7 +77,8 @@ bool ReadLogContents(LPCSTR path, LogContents& contents)
                     count = ProfileInt(line.value);
                 }
             } else {
-                int n = FileKeyNumber(line.name);
+                const long long key = FileKeyNumber(name);
+                const int n = key > 0x7fffffff ? -1 : static_cast<int>(key);
                 if (n >= 0) {
                     if (!found.empty() && n <= found.back().index) ordered = false;
                     found.push_back({n, line.bHasValue, std::string(line.value)});
@@ -120,4 +107,11 @@ bool ReadLogContents(LPCSTR path, LogContents& contents)
         if (f.bHasValue && !f.value.empty()) contents.entries.push_back({f.index, std::move(found[i].value)});
     }
     return true;
+}
+
+CString ShownProductName(const std::string& logProduct, const CString& destDir)
+{
+    if (!logProduct.empty()) return CString(logProduct.c_str());
+    const int slash = destDir.ReverseFind('\\');
+    return slash < 0 ? destDir : destDir.Mid(slash + 1);
 }

@@ -1,0 +1,92 @@
+#include "install_record.h"
+
+#include "destination.h"
+#include "log_contents.h"
+#include "setup_files.h"
+
+CInstallRecord::CInstallRecord(LPCSTR logPath, int nextIndex, const std::vector<std::string>& earlier)
+    : m_log(logPath), m_nNext(nextIndex)
+{
+    for (const std::string& path : earlier) m_earlier.insert(Key(path.c_str()));
+}
+
+std::wstring CInstallRecord::Key(LPCSTR path)
+{
+    // Ordinal, with the upper-case folding the file system compares names with.
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    std::wstring key(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    if (length > 0) MultiByteToWideChar(CP_ACP, 0, path, -1, key.data(), length);
+    key.pop_back();
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+bool CInstallRecord::List(LPCSTR path)
+{
+    if (!m_earlier.empty() && m_earlier.count(Key(path)) != 0) return true;
+    if (!m_log.WriteString(ItemKey(UninstallLog::kFileKey, m_nNext), path)) return false;
+    ++m_nNext;
+    return true;
+}
+
+bool CInstallRecord::WriteCount()
+{
+    return WriteLogFileCount(m_log, m_nNext);
+}
+
+CString NewLogPath(const CString& logPath)
+{
+    return logPath + ".new";
+}
+
+namespace {
+
+// The entries of the log at `logPath` when it is a log: a file that reads as one.
+std::vector<std::string> EarlierEntries(const CString& logPath)
+{
+    std::vector<std::string> paths;
+    const DWORD attributes = GetFileAttributesA(logPath);
+    LogContents contents;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !ReadLogContents(logPath, contents))
+        return paths;
+    paths.reserve(contents.entries.size());
+    for (LogEntry& entry : contents.entries) paths.push_back(std::move(entry.path));
+    return paths;
+}
+
+bool WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
+{
+    CUninstallLog log(logPath);
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        if (!log.WriteString(ItemKey(UninstallLog::kFileKey, static_cast<int>(i)), paths[i].c_str())) return false;
+    return true;
+}
+
+}  // namespace
+
+void PrepareLog(const CString& templatePath, const CString& logPath, std::vector<std::string>& earlier)
+{
+    earlier = EarlierEntries(logPath);
+    if (earlier.empty()) {
+        CopyLogTemplate(templatePath, logPath);
+        return;
+    }
+    // Until the move, the earlier log stands as it was: a run cut off here loses no entry of it.
+    const CString newLog = NewLogPath(logPath);
+    CopyLogTemplate(templatePath, newLog);
+    if (GetFileAttributesA(newLog) == INVALID_FILE_ATTRIBUTES) {
+        // No template: the new log starts empty, as a log without one does.
+        HANDLE file = CreateFileA(newLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    if (WriteEntries(newLog, earlier)) {
+        SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file is not replaced
+        if (MoveFileExA(newLog, logPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    }
+    // The new log could not be made or put in place: the template goes over the log itself, and
+    // the earlier entries follow it at once.
+    DeleteFileA(newLog);
+    CopyLogTemplate(templatePath, logPath);
+    WriteEntries(logPath, earlier);
+}
