@@ -41,18 +41,23 @@ CString NewLogPath(const CString& logPath)
 
 namespace {
 
-// The entries of the log at `logPath` when it is a log: a file that reads as one.
-std::vector<std::string> EarlierEntries(const CString& logPath)
+// The log at `logPath` when it is a log: a file that reads as one.
+LogContents EarlierLog(const CString& logPath)
 {
-    std::vector<std::string> paths;
-    const DWORD attributes = GetFileAttributesA(logPath);
     LogContents contents;
+    const DWORD attributes = GetFileAttributesA(logPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !ReadLogContents(logPath, contents))
-        return paths;
-    paths.reserve(contents.entries.size());
-    for (LogEntry& entry : contents.entries) paths.push_back(std::move(entry.path));
-    return paths;
+        return LogContents();
+    return contents;
+}
+
+// The Apps & features entry is logged through the platform, which rewrites the whole file: that
+// happens here, before the log holds any entry that a run cut off in the middle could lose.
+bool WriteEntryKey(LPCSTR logPath, const CString& entryKey)
+{
+    return entryKey.IsEmpty() ||
+           WritePrivateProfileStringA(UninstallLog::kRegistrySection, UninstallLog::kUninstallKey, entryKey, logPath);
 }
 
 bool WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
@@ -65,12 +70,18 @@ bool WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
 
 }  // namespace
 
-void PrepareLog(const CString& templatePath, const CString& logPath, std::vector<std::string>& earlier)
+bool PrepareLog(const CString& templatePath, const CString& logPath, CString entryKey,
+                std::vector<std::string>& earlier)
 {
-    earlier = EarlierEntries(logPath);
+    LogContents previous = EarlierLog(logPath);
+    earlier.clear();
+    earlier.reserve(previous.entries.size());
+    for (LogEntry& entry : previous.entries) earlier.push_back(std::move(entry.path));
+    // An entry that the earlier installation made stays listed, whoever makes the next one.
+    if (entryKey.IsEmpty()) entryKey = previous.uninstallKey.c_str();
     if (earlier.empty()) {
         CopyLogTemplate(templatePath, logPath);
-        return;
+        return WriteEntryKey(logPath, entryKey);
     }
     // Until the move, the earlier log stands as it was: a run cut off here loses no entry of it.
     const CString newLog = NewLogPath(logPath);
@@ -80,13 +91,15 @@ void PrepareLog(const CString& templatePath, const CString& logPath, std::vector
         HANDLE file = CreateFileA(newLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
-    if (WriteEntries(newLog, earlier)) {
+    if (WriteEntryKey(newLog, entryKey) && WriteEntries(newLog, earlier)) {
         SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file is not replaced
-        if (MoveFileExA(newLog, logPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+        if (MoveFileExA(newLog, logPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     }
     // The new log could not be made or put in place: the template goes over the log itself, and
     // the earlier entries follow it at once.
     DeleteFileA(newLog);
     CopyLogTemplate(templatePath, logPath);
+    const bool keyWritten = WriteEntryKey(logPath, entryKey);
     WriteEntries(logPath, earlier);
+    return keyWritten;
 }

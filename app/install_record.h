@@ -43,6 +43,10 @@ private:
 // installation, the new log keeps them as its first entries, so that an uninstaller removes what
 // either installation made; they are returned in `earlier`. The earlier log is replaced only by a
 // complete new one: the new log is made beside it as "uninstall.ini.new" and moved over it.
-void PrepareLog(const CString& templatePath, const CString& logPath, std::vector<std::string>& earlier);
+// `entryKey`, the product's Apps & features entry that the run will make (empty for none, and then
+// the earlier log's own), is logged here, ahead of its making and of every entry. False when it
+// could not be logged.
+bool PrepareLog(const CString& templatePath, const CString& logPath, CString entryKey,
+                std::vector<std::string>& earlier);
 // The name of the new log while PrepareLog makes it; the uninstaller removes it with the log.
 CString NewLogPath(const CString& logPath);

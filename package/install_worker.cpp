@@ -77,9 +77,9 @@ void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
     window.ShowMessage(text, "setup", MB_OK);
 }
 
-// Lists the product in Apps & features when the package ships the uninstaller: the key is logged
-// first, so that the uninstaller can take the entry away again. One that could not be made is
-// told as a shortcut that could not be made.
+// Lists the product in Apps & features when the package ships the uninstaller. Its key was logged
+// before the first file went in (see PrepareLog). One that could not be made is told as a
+// shortcut that could not be made.
 void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG installedBytes,
                      InstallFailures& failures)
 {
@@ -87,20 +87,18 @@ void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG i
     if (uninstaller.IsEmpty()) return;
     const CString location = WithoutTrailingBackslash(destDir);
     const CString key = ProductEntryKey();
-    const CString shownKey = "HKEY_CURRENT_USER\\" + key;
-    record.Close();  // the platform writes this section, with no other handle on the file
-    if (!WritePrivateProfileStringA(UninstallLog::kRegistrySection, UninstallLog::kUninstallKey, key,
-                                    record.GetPath())) {
-        failures.NoteNotLogged(shownKey);
+    LogContents log;
+    if (!ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
+        // Unlisted, the entry would outlive the product.
+        failures.NoteNotLogged("HKEY_CURRENT_USER\\" + key);
         return;
     }
-    LogContents log;
     ProductEntry entry;
-    entry.displayName = ShownProductName(ReadLogContents(record.GetPath(), log) ? log.product : std::string(), location);
+    entry.displayName = ShownProductName(log.product, location);
     entry.uninstaller = location + "\\" + uninstaller;
     entry.location = location;
     entry.installedBytes = installedBytes;
-    if (!RegisterProductEntry(key, entry)) failures.NoteNotMade(shownKey);
+    if (!RegisterProductEntry(key, entry)) failures.NoteNotMade("HKEY_CURRENT_USER\\" + key);
 }
 
 }  // namespace

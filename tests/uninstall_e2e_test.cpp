@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -193,6 +194,36 @@ protected:
     void InstallSmallProduct(const std::string& logTemplate = "")
     {
         Install(MakeSetupDir(SmallProduct(), Script(m_dest), logTemplate), m_dest);
+    }
+    // Installs into m_dest, which ends with a message box instead of the finish dialog; its text.
+    std::string InstallToABox(const std::string& setupDir)
+    {
+        ChildProcess setup(setupDir + "setup.exe", "", setupDir);
+        EXPECT_TRUE(setup.Started());
+        HWND dialog = WaitForDialog(kTitle, setup.Id());
+        if (!dialog) {
+            ADD_FAILURE() << "no destination dialog";
+            return std::string();
+        }
+        SetControlText(dialog, IDC_DEST, m_dest);
+        PressButton(dialog, IDOK);
+        HWND box = WaitForDialog("setup", setup.Id(), kTimeoutMs);
+        if (!box) {
+            ADD_FAILURE() << "no message box";
+            return std::string();
+        }
+        std::string text = MessageBoxText(box);
+        PressButton(box, IDOK);
+        EXPECT_TRUE(setup.Ends(kTimeoutMs));
+        EXPECT_FALSE(FindDialogWhere([](HWND h) { return GetDlgItem(h, IDC_LAUNCH) != nullptr; }, setup.Id()));
+        return text;
+    }
+    // Removes with the installed uninstaller, which must end saying `text`.
+    void UninstallSaying(const std::string& text, const std::string& product = "Quenthary")
+    {
+        HWND question = StartAtQuestion(product);
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(RemoveWithYes(question, product).text, text);
     }
 
     // Starts the installed uninstaller as its shortcut does, in the destination, and checks its
@@ -537,6 +568,358 @@ TEST_F(Uninstaller, WithoutALogItSaysSoAndEndsWithStatusOne)
     ASSERT_TRUE(uninstaller.Ends(kTimeoutMs));
     EXPECT_EQ(uninstaller.ExitCode(), 1u);
     EXPECT_EQ(TreeOf(m_scratch.Path()), before);
+}
+
+// --- A product's whole life ----------------------------------------------------------------------
+
+// Everything on the Start menu and the desktop, as full paths.
+std::vector<std::string> ShellFiles(const std::string& programs, const std::string& desktop)
+{
+    std::vector<std::string> paths;
+    for (const std::string* root : {&programs, &desktop})
+        for (const auto& entry : TreeOf(*root)) paths.push_back(*root + "\\" + entry.first);
+    return paths;
+}
+
+std::string Folded(std::string path)
+{
+    CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
+    return path;
+}
+
+// Holds every thread of a process still, for a look at what it has done so far.
+class ProcessHold {
+public:
+    explicit ProcessHold(DWORD pid)
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        THREADENTRY32 te{};
+        te.dwSize = sizeof te;
+        for (BOOL more = Thread32First(snapshot, &te); more; more = Thread32Next(snapshot, &te)) {
+            if (te.th32OwnerProcessID != pid) continue;
+            HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, te.th32ThreadID);
+            if (!thread) continue;
+            SuspendThread(thread);
+            CONTEXT context{};
+            context.ContextFlags = CONTEXT_CONTROL;
+            GetThreadContext(thread, &context);  // returns once the thread is really held
+            m_threads.push_back(thread);
+        }
+        CloseHandle(snapshot);
+    }
+    ~ProcessHold()
+    {
+        for (HANDLE thread : m_threads) {
+            ResumeThread(thread);
+            CloseHandle(thread);
+        }
+    }
+
+private:
+    std::vector<HANDLE> m_threads;
+};
+
+// Killed at any moment of the shortcut phase, the installation has listed everything it made:
+// the installer is held still again and again while it makes a hundred shortcuts, and each time
+// every shortcut and folder on disk is in the log. Then it is killed, and the uninstaller leaves
+// nothing behind.
+TEST_F(Uninstaller, AKillDuringTheShortcutPhaseLeavesNothingUnlisted)
+{
+    std::string script = Script(m_dest);
+    script.replace(script.find("itemnum=4"), 9, "itemnum=104");
+    for (int i = 4; i < 104; ++i)
+        script += "item" + std::to_string(i) + "FileName=readme.txt\r\nitem" + std::to_string(i) + "Desc=Note " +
+                  std::to_string(i) + "\r\nitem" + std::to_string(i) + "Desktop=" + std::to_string(i % 2) + "\r\n";
+    const std::string setupDir = MakeSetupDir(SmallProduct(), script);
+    ChildProcess setup(setupDir + "setup.exe", "", setupDir);
+    ASSERT_TRUE(setup.Started());
+    HWND dialog = WaitForDialog(kTitle, setup.Id());
+    ASSERT_NE(dialog, nullptr);
+    SetControlText(dialog, IDC_DEST, m_dest);
+    PressButton(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return DirectoryExists(m_programs + "\\Quenthary"); }, kTimeoutMs));
+
+    int looks = 0;
+    std::size_t madeAtLastLook = 0;
+    while (!setup.Ends(0) && !FindDialogWhere([](HWND h) { return GetDlgItem(h, IDC_LAUNCH) != nullptr; }, setup.Id())) {
+        {
+            // What is on disk first, then the log: whatever was made before the look was listed
+            // before it was made.
+            ProcessHold hold(setup.Id());
+            std::vector<std::string> made = ShellFiles(m_programs, m_desktop);
+            std::set<std::string> listed;
+            for (const std::string& path : LoggedPaths(Log())) listed.insert(Folded(path));
+            for (const std::string& path : made)
+                ASSERT_EQ(listed.count(Folded(path)), 1u) << path << " is not listed in\n" << ReadWholeFile(Log());
+            madeAtLastLook = made.size();
+        }
+        ++looks;
+        Sleep(looks % 3);
+    }
+    std::printf("looked %d times, %zu shortcuts and folders made at the last look\n", looks, madeAtLastLook);
+    EXPECT_GT(looks, 20) << "the shortcut phase was over too soon to be looked at";
+    setup.Terminate();
+
+    UninstallSaying(Removed());
+    EXPECT_FALSE(DirectoryExists(m_dest)) << "left: " << testing::PrintToString(Names(TreeOf(m_dest)));
+    ExpectNoShortcutsLeft();
+}
+
+// Version 2 installed over version 1 keeps version 1's record: the uninstaller then removes what
+// either made (b.txt and the sub-folder with its shortcut exist only in version 1), and a file the
+// user made stays with the folders above it.
+TEST_F(Uninstaller, AnUpgradeKeepsTheEarlierRecordAndTheRemovalTakesBoth)
+{
+    InstallSmallProduct();
+    WriteWholeFile(m_dest + "\\bin\\mine.sav", "my game");
+    std::vector<ProductFile> v2 = {{"bin\\game.exe", "MZ version 2"}, {"readme.txt", "Read me again."},
+                                   {"docs\\new.txt", "new in 2"}};
+    std::string script = Script(m_dest);
+    script = script.substr(0, script.find("itemnum=")) +
+             "itemnum=2\r\nitem0FileName=bin\\game.exe\r\nitem0Desc=Play Quenthary\r\nitem0Desktop=1\r\n"
+             "item1FileName=uninstall.exe\r\nitem1Desc=Uninstall Quenthary\r\n";
+    Install(MakeSetupDir(v2, script), m_dest);
+    ASSERT_EQ(ReadWholeFile(m_dest + "\\bin\\game.exe"), "MZ version 2");
+    ASSERT_TRUE(DirectoryExists(m_programs + "\\Quenthary\\Tools"));
+
+    std::vector<std::string> logged = LoggedPaths(Log());
+    std::set<std::string> once;
+    for (const std::string& path : logged) EXPECT_TRUE(once.insert(Folded(path)).second) << path << " twice";
+    EXPECT_EQ(FileCount(), static_cast<int>(logged.size()));
+
+    UninstallSaying(Removed());
+    EXPECT_EQ(Names(TreeOf(m_dest)), (std::vector<std::string>{"bin", "bin\\mine.sav"}));
+    EXPECT_EQ(ReadWholeFile(m_dest + "\\bin\\mine.sav"), "my game");
+    ExpectNoShortcutsLeft();
+}
+
+// A package cut short inside an entry of a sub-folder: the folders made for that entry are taken
+// back, the entry is listed all the same, and the uninstaller leaves nothing.
+TEST_F(Uninstaller, APackageCutInsideASubFolderLeavesNothingAfterTheRemoval)
+{
+    std::vector<ProductFile> files = SmallProduct();
+    files.push_back({"zzz\\deeper\\last.bin", SampleBytes(50000, 9)});
+    const std::string setupDir = MakeSetupDir(files, Script(m_dest));
+    const std::string package = setupDir + "data.pak";
+    std::string bytes = ReadWholeFile(package);
+    WriteWholeFile(package, bytes.substr(0, bytes.size() - 1000));
+
+    EXPECT_EQ(InstallToABox(setupDir), "Installation incomplete! The package is damaged: this file and the files "
+                                       "after it could not be installed:\n" + m_dest + "\\zzz\\deeper\\last.bin");
+    EXPECT_FALSE(DirectoryExists(m_dest + "\\zzz"));
+    EXPECT_EQ(LoggedPaths(Log()).back(), m_dest + "\\zzz\\deeper\\last.bin");
+    UninstallSaying(Removed());
+    EXPECT_FALSE(DirectoryExists(m_dest)) << "left: " << testing::PrintToString(Names(TreeOf(m_dest)));
+    ExpectNoShortcutsLeft();
+}
+
+// A read-only shortcut of the same name in the group is replaced, as the log template is.
+TEST_F(Uninstaller, AReadOnlyShortcutInTheWayIsReplaced)
+{
+    const std::string link = m_programs + "\\Quenthary\\Tools\\Read me.lnk";
+    CreateDirectoryA((m_programs + "\\Quenthary").c_str(), nullptr);
+    CreateDirectoryA((m_programs + "\\Quenthary\\Tools").c_str(), nullptr);
+    WriteWholeFile(link, "an old shortcut");
+    ASSERT_TRUE(SetFileAttributesA(link.c_str(), FILE_ATTRIBUTE_READONLY));
+    InstallSmallProduct();
+    EXPECT_NE(ReadWholeFile(link), "an old shortcut");
+    EXPECT_FALSE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_READONLY);
+    UninstallSaying(Removed());
+    ExpectNoShortcutsLeft();
+}
+
+// A Start-menu folder whose name the ANSI code page cannot write (a Cyrillic user name under code
+// page 1252) reads as "?": no shortcut can be made there, and the installation says so instead of
+// showing the finish dialog. Nothing is made under a name of question marks; the desktop shortcut
+// is made. The uninstaller then leaves nothing.
+TEST_F(Uninstaller, AShellFolderTheCodePageCannotWriteIsReported)
+{
+    if (GetACP() != 1252) GTEST_SKIP() << "runs under code page 1252";
+    const std::wstring wide = std::wstring(m_scratch.Path().begin(), m_scratch.Path().end()) +
+                              L"\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b";
+    ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+    for (const char* key : {kShellFolders, kUserShellFolders}) {
+        HKEY h = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+        RegSetValueExW(h, L"Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(h);
+    }
+    char ansi[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+
+    EXPECT_EQ(InstallToABox(MakeSetupDir(SmallProduct(), Script(m_dest))),
+              std::string("Installation incomplete! 5 shortcut(s) could not be made, the first:\n") + ansi +
+                  "\\Quenthary");
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((wide + L"\\*").c_str(), &fd);
+    int inside = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+        do inside += fd.cFileName[0] != L'.';
+        while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    EXPECT_EQ(inside, 0);
+    EXPECT_TRUE(FileExists(m_desktop + "\\Play Quenthary.lnk"));
+    for (const std::string& path : LoggedPaths(Log())) EXPECT_EQ(path.find('?'), std::string::npos) << path;
+    UninstallSaying(Removed());
+    EXPECT_FALSE(DirectoryExists(m_dest));
+    EXPECT_EQ(Names(TreeOf(m_desktop)), std::vector<std::string>());
+}
+
+// The Unix path of a Windows path (Wine's own export), and a symbolic link made there: Wine shows
+// it as a reparse point, and cannot make one itself.
+std::string UnixPath(const std::string& path)
+{
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix(wide.c_str());
+    if (!unix) return std::string();
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool MakeSymbolicLink(const std::string& target, const std::string& link)
+{
+    RunProgram("Z:\\bin\\ln", "-s \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"");
+    return WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+}
+
+// Removes the link itself (Wine's own deletion would remove what it points at).
+void RemoveSymbolicLink(const std::string& link)
+{
+    RunProgram("Z:\\bin\\rm", "-f \"" + UnixPath(link) + "\"");
+    WaitUntil([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
+}
+
+// A folder of the destination replaced by a link to a folder elsewhere: the file of the product's
+// name behind it is left alone, counted and named. The same in the Start menu, where the group's
+// sub-folder, a logged entry itself, is a link: neither it nor anything behind it is touched.
+TEST_F(Uninstaller, LinksAreNeverFollowed)
+{
+    if (UnixPath(m_dest).empty()) GTEST_SKIP() << "needs Wine's Unix paths";
+    InstallSmallProduct();
+    const std::string outside = m_scratch / "outside", tools = m_scratch / "tools";
+    for (const std::string& folder : {outside, tools}) CreateDirectoryA(folder.c_str(), nullptr);
+    WriteWholeFile(outside + "\\one.dat", "the user's own");
+    WriteWholeFile(tools + "\\Read me.lnk", "the user's own file");
+    const std::string levels = m_dest + "\\data\\levels", group = m_programs + "\\Quenthary\\Tools";
+    RemoveTree(levels);
+    RemoveTree(group);
+    ASSERT_TRUE(MakeSymbolicLink(outside, levels));
+    ASSERT_TRUE(MakeSymbolicLink(tools, group));
+    ASSERT_TRUE(GetFileAttributesA(levels.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+    UninstallSaying(RemovedExcept(4, levels + "\\one.dat"));  // and Tools with its two shortcuts
+    EXPECT_EQ(ReadWholeFile(outside + "\\one.dat"), "the user's own");
+    EXPECT_EQ(ReadWholeFile(tools + "\\Read me.lnk"), "the user's own file");
+    EXPECT_FALSE(FileExists(m_programs + "\\Quenthary\\Play Quenthary.lnk"));
+    EXPECT_EQ(Names(TreeOf(m_desktop)), std::vector<std::string>());
+    for (const std::string& link : {levels, group}) RemoveSymbolicLink(link);
+}
+
+// What Wine's own uninstaller lists of Apps & features, as "key|||DisplayName" lines.
+std::string AppsAndFeatures()
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return "(no pipe)";
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = write;
+    si.hStdError = write;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi{};
+    char command[] = "uninstaller.exe --list";
+    std::string out;
+    if (CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(write);
+        write = nullptr;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) out.append(buffer, got);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    if (write) CloseHandle(write);
+    CloseHandle(read);
+    return out;
+}
+
+std::string EntryValue(const char* name)
+{
+    char value[MAX_PATH] = "";
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenthary", name,
+                     RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS)
+        return value;
+    DWORD number = 0;
+    size = sizeof number;
+    if (RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenthary", name,
+                     RRF_RT_REG_DWORD, nullptr, &number, &size) == ERROR_SUCCESS)
+        return std::to_string(number);
+    return "(none)";
+}
+
+// The product is in Apps & features from its installation to its removal. The same product
+// installed elsewhere again takes the entry over, so the older copy's removal leaves it; a log
+// edited to name another key removes nothing there and says so.
+TEST_F(Uninstaller, TheProductIsListedInAppsAndFeaturesUntilItIsRemoved)
+{
+    const char kListed[] = "Quenthary|||Quenthary";
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quenthary");
+    const std::string older = m_dest;
+    InstallSmallProduct();
+    ULONGLONG bytes = 0;
+    for (const auto& entry : TreeOf(m_dest))
+        if (entry.second != "<dir>" && entry.first != "uninstall.ini") bytes += entry.second.size();
+    EXPECT_NE(AppsAndFeatures().find(kListed), std::string::npos) << AppsAndFeatures();
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    const std::pair<const char*, std::string> values[] = {
+        {"DisplayName", "Quenthary"},
+        {"UninstallString", "\"" + older + "\\uninstall.exe\""},
+        {"DisplayIcon", older + "\\uninstall.exe,0"},
+        {"InstallLocation", older},
+        {"InstallDate", date},
+        {"NoModify", "1"},
+        {"NoRepair", "1"},
+    };
+    for (const auto& value : values) EXPECT_EQ(EntryValue(value.first), value.second) << value.first;
+    EXPECT_NE(EntryValue("DisplayVersion"), "(none)");
+    EXPECT_EQ(EntryValue("EstimatedSize"), std::to_string((bytes + 1023) / 1024)) << "KiB installed";
+
+    m_dest = m_games + "\\Second\\Quenthary";
+    Install(MakeSetupDir(SmallProduct(), Script(m_dest)), m_dest);
+    EXPECT_EQ(EntryValue("UninstallString"), "\"" + m_dest + "\\uninstall.exe\"");
+    const std::string newer = m_dest;
+    m_dest = older;
+    UninstallSaying(Removed());
+    EXPECT_NE(AppsAndFeatures().find(kListed), std::string::npos) << "the newer copy's entry stays";
+    EXPECT_EQ(EntryValue("UninstallString"), "\"" + newer + "\\uninstall.exe\"");
+
+    m_dest = newer;
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    WritePrivateProfileStringA("registry", "uninstallkey", run.c_str(), Log().c_str());
+    UninstallSaying(RemovedExcept(1, "HKEY_CURRENT_USER\\" + run));
+    EXPECT_NE(AppsAndFeatures().find(kListed), std::string::npos);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, run.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    if (key) RegCloseKey(key);
+
+    Install(MakeSetupDir(SmallProduct(), Script(m_dest)), m_dest);
+    UninstallSaying(Removed());
+    EXPECT_EQ(AppsAndFeatures().find(kListed), std::string::npos) << AppsAndFeatures();
+    ExpectNoShortcutsLeft();
 }
 
 }  // namespace

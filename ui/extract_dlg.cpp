@@ -5,6 +5,7 @@
 #include "module_dir.h"
 #include "finish_dlg.h"
 #include "install_record.h"
+#include "product_entry.h"
 #include "resource.h"
 #include "setup_files.h"
 
@@ -55,7 +56,9 @@ BOOL CExtractDlg::OnInitDialog()
     SetAppIcon(*this);
 
     CreateFolderPath(m_strDestDir);
-    PrepareLog(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, m_earlier);
+    // A package that ships the uninstaller is listed in Apps & features; its entry is logged now.
+    const CString entryKey = ReadScript(Script::kUninstaller).IsEmpty() ? CString() : ProductEntryKey();
+    PrepareLog(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, entryKey, m_earlier);
 
     // The range's upper end is a 16-bit word: "totalfiles" modulo 65536.
     int total = ReadScript(Script::kTotalFiles);

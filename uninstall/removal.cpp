@@ -104,6 +104,9 @@ bool RemovePath(const std::string& path)
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
+    // A link to a folder is no folder of the installation's: removing it reliably as the link
+    // cannot be done on every system (Wine removes the folder it points to), so it stays, named.
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (RemoveDirectoryA(path.c_str())) return true;
         DWORD error = GetLastError();

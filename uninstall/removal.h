@@ -61,7 +61,8 @@ struct RemovalOutcome {
 // uninstaller that the user started, no longer running), then the destination when empty.
 // A path with a reparse point (a junction, a symbolic link, a mount point) among its folders below
 // the folder it lies in is left alone, counted and named: nothing behind a link is touched. An
-// entry that is itself a link is removed as the link. The installer's own passing files go with
+// entry that is itself a link to a folder is left and named too; a file that is a link goes as the
+// link (DeleteFileA removes the link, not its target). The installer's own passing files go with
 // what they belong to: an entry's archive ("<path>.zip", the entry being unpacked when its run was
 // cut off) and a new log that was being made ("uninstall.ini.new").
 // `done` counts the entries dealt with, for a progress display on another thread.

@@ -73,6 +73,7 @@ void RemoveTree(const std::string& path)
         DeleteFileA(path.c_str());
         return;
     }
+    if (a & FILE_ATTRIBUTE_REPARSE_POINT) return;  // a link: what it points at is no part of the tree
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
