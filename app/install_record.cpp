@@ -2,6 +2,9 @@
 
 #include "destination.h"
 #include "log_contents.h"
+#include "log_keys.h"
+#include "module_dir.h"
+#include "pack_format.h"
 #include "setup_files.h"
 
 CInstallRecord::CInstallRecord(LPCSTR logPath, int nextIndex, const std::vector<std::string>& earlier)
@@ -60,12 +63,28 @@ bool WriteEntryKey(LPCSTR logPath, const CString& entryKey)
            WritePrivateProfileStringA(UninstallLog::kRegistrySection, UninstallLog::kUninstallKey, entryKey, logPath);
 }
 
-bool WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
+// A run cut off while it unpacked a file left that file's archive beside it. Which file it was, its
+// log cannot tell when an earlier installation had listed it already: each file the log lists
+// inside the destination, by a name the package reader would accept, is looked at.
+void RemoveLeftArchives(const std::vector<LogEntry>& entries, const CString& destPrefix)
+{
+    const std::size_t prefix = static_cast<std::size_t>(destPrefix.GetLength());
+    for (const LogEntry& entry : entries) {
+        const std::string& path = entry.path;
+        if (path.size() > prefix && SameFolded(std::string_view(path).substr(0, prefix), static_cast<LPCSTR>(destPrefix)) &&
+            IsAcceptableEntryName(path.c_str() + prefix))
+            DeleteFileA((path + ".zip").c_str());
+    }
+}
+
+// The number of the paths written, from file0 on.
+std::size_t WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
 {
     CUninstallLog log(logPath);
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        if (!log.WriteString(ItemKey(UninstallLog::kFileKey, static_cast<int>(i)), paths[i].c_str())) return false;
-    return true;
+    std::size_t i = 0;
+    while (i < paths.size() && log.WriteString(ItemKey(UninstallLog::kFileKey, static_cast<int>(i)), paths[i].c_str()))
+        ++i;
+    return i;
 }
 
 }  // namespace
@@ -74,6 +93,7 @@ bool PrepareLog(const CString& templatePath, const CString& logPath, CString ent
                 std::vector<std::string>& earlier)
 {
     LogContents previous = EarlierLog(logPath);
+    if (!previous.bHasCount) RemoveLeftArchives(previous.entries, FolderOf(logPath) + "\\");
     earlier.clear();
     earlier.reserve(previous.entries.size());
     for (LogEntry& entry : previous.entries) earlier.push_back(std::move(entry.path));
@@ -85,13 +105,14 @@ bool PrepareLog(const CString& templatePath, const CString& logPath, CString ent
     }
     // Until the move, the earlier log stands as it was: a run cut off here loses no entry of it.
     const CString newLog = NewLogPath(logPath);
+    DeleteFileA(newLog);  // what a run cut off here before left
     CopyLogTemplate(templatePath, newLog);
     if (GetFileAttributesA(newLog) == INVALID_FILE_ATTRIBUTES) {
         // No template: the new log starts empty, as a log without one does.
         HANDLE file = CreateFileA(newLog, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
-    if (WriteEntryKey(newLog, entryKey) && WriteEntries(newLog, earlier)) {
+    if (WriteEntryKey(newLog, entryKey) && WriteEntries(newLog, earlier) == earlier.size()) {
         SetFileAttributesA(logPath, FILE_ATTRIBUTE_NORMAL);  // a read-only file is not replaced
         if (MoveFileExA(newLog, logPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
     }
@@ -100,6 +121,7 @@ bool PrepareLog(const CString& templatePath, const CString& logPath, CString ent
     DeleteFileA(newLog);
     CopyLogTemplate(templatePath, logPath);
     const bool keyWritten = WriteEntryKey(logPath, entryKey);
-    WriteEntries(logPath, earlier);
+    // The record goes on after the entries that are in the log: a gap would end a reader there.
+    earlier.resize(WriteEntries(logPath, earlier));
     return keyWritten;
 }

@@ -2,12 +2,22 @@
 
 #include <iterator>
 
+namespace {
+
+std::wstring Widened(std::string_view text)
+{
+    const int bytes = static_cast<int>(text.size());
+    std::wstring wide(text.size(), L'\0');
+    const int length = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, wide.data(), bytes);
+    wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return wide;
+}
+
+}  // namespace
+
 std::wstring FoldName(std::string_view name)
 {
-    const int bytes = static_cast<int>(name.size());
-    std::wstring text(name.size(), L'\0');
-    const int length = bytes == 0 ? 0 : MultiByteToWideChar(CP_ACP, 0, name.data(), bytes, text.data(), bytes);
-    text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    std::wstring text = Widened(name);
     if (!text.empty())
         LCMapStringW(LOCALE_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()), text.data(),
                      static_cast<int>(text.size()));
@@ -27,4 +37,11 @@ long long FileKeyNumber(const std::wstring& folded)
         n = n * 10 + (folded[i] - L'0');
     }
     return n;
+}
+
+bool SameFolded(std::string_view a, std::string_view b)
+{
+    const std::wstring wa = Widened(a), wb = Widened(b);
+    return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(), static_cast<int>(wb.size()), TRUE) ==
+           CSTR_EQUAL;
 }

@@ -21,3 +21,7 @@ std::wstring FoldName(std::string_view name);
 // n of a name "file<n>" as "%d" writes a non-negative int (no sign, no leading zero), the name
 // folded; -1 for any other name.
 long long FileKeyNumber(const std::wstring& folded);
+
+// Whether two texts in the ANSI code page are the same without regard to case, compared as the
+// file system and the registry compare names: ordinal, with simple upper-case folding.
+bool SameFolded(std::string_view a, std::string_view b);

@@ -11,13 +11,6 @@ namespace {
 
 constexpr DWORD kScanChunk = 0x10000;  // also the longest line that is looked at
 
-std::wstring LowerAscii(LPCSTR key)
-{
-    std::wstring name;
-    for (; *key; ++key) name += static_cast<wchar_t>(*key >= 'A' && *key <= 'Z' ? *key + 32 : *key);
-    return name;
-}
-
 // A key that one "key=value" line holds as it is: printable ASCII, no white space, no "=", and
 // nothing that would make the line a section header or a comment.
 bool IsPlainKey(LPCSTR key)
@@ -133,7 +126,7 @@ bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPC
     m_nInsertAt += inserted;
     m_bHasSection = true;
     m_bNeedsLineEnd = false;
-    AddKey(LowerAscii(key));
+    AddKey(FoldName(key));
 
     ULONGLONG after = 0;
     if (!MoveWriteTimeOn(file, before.writeTime, after)) return true;  // written, but unknown
@@ -245,8 +238,9 @@ bool CUninstallLog::Scan(HANDLE file, const FileState& now)
 void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offset, bool& inFiles)
 {
     const ProfileLine line = ClassifyProfileLine(begin, static_cast<std::size_t>(end - begin), IsAnsiLeadByte);
+    const std::string_view name(begin + line.nameBegin, line.nameEnd - line.nameBegin);
     if (line.kind == ProfileLineKind::kSection) {
-        if (!m_bHasSection && FoldName(std::string_view(begin + line.nameBegin, line.nameEnd - line.nameBegin)) == L"files") {
+        if (!m_bHasSection && FoldName(name) == L"files") {
             m_bHasSection = true;
             inFiles = true;
         } else if (inFiles) {
@@ -254,13 +248,13 @@ void CUninstallLog::ScanLine(const char* begin, const char* end, ULONGLONG offse
             m_nInsertAt = offset;
         }
     } else if (line.kind == ProfileLineKind::kKey && inFiles) {
-        AddKey(FoldName(std::string_view(begin + line.nameBegin, line.nameEnd - line.nameBegin)));  // comments and nameless lines are never plain keys
+        AddKey(FoldName(name));  // comments and nameless lines are never plain keys
     }
 }
 
 bool CUninstallLog::HasKey(LPCSTR key) const
 {
-    const std::wstring name = LowerAscii(key);
+    const std::wstring name = FoldName(key);
     const long long n = FileKeyNumber(name);
     if (n < 0) return m_names.count(name) != 0;
     auto next = m_fileRanges.upper_bound(n);

@@ -48,15 +48,14 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CIn
     pack.SetWatcher(&listAhead);
     char name[MAX_PATH];
     for (;;) {
-        const bool read = pack.ReadNextEntry(destDir, name);
-        const bool skipped = pack.GetLastStatus() == PackReadStatus::Skipped;
-        if (!read && !skipped) break;
+        // Before anything of the next entry is listed or made: a cancel leaves nothing half begun.
         if (progress.IsCancelled()) {
-            // The entry read ahead is not installed: nothing of it stays.
-            if (read) pack.DiscardEntry();
             result.cancelled = true;
             break;
         }
+        const bool read = pack.ReadNextEntry(destDir, name);
+        const bool skipped = pack.GetLastStatus() == PackReadStatus::Skipped;
+        if (!read && !skipped) break;
         CString target = destDir + "\\" + (read ? name : pack.GetLastEntryName());
         progress.ShowFile(target);
         if (skipped) {

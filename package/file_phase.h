@@ -42,7 +42,7 @@ class CInstallRecord;
 // the installation's record before anything of it is made (its folders, its archive), made
 // writable, decompressed from its entry archive, and the archive deleted. An entry whose archive
 // could not be written is counted and passed over; a package that cannot be read further ends the
-// phase there. The cancel flag is read after each entry has been read and before it is installed;
-// the entry read ahead of a cancel is taken back (its archive and the folders made for it).
+// phase there. The cancel flag is read before each entry is read: after a cancel nothing more of
+// the package is listed or made.
 FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CInstallRecord& record,
                                     InstallProgress& progress);

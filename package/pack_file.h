@@ -60,9 +60,6 @@ public:
 
     // The watcher told of every entry before it is made; none when null.
     void SetWatcher(PackEntryWatcher* watcher) { m_pWatcher = watcher; }
-    // Takes back what the latest ReadNextEntry made for an entry that will not be installed (the
-    // entry read ahead of a cancel): its archive, and the folders made for it alone.
-    void DiscardEntry();
 
 protected:
     // Asks for one directory of an entry archive's path, `path` ending in its backslash; true when
@@ -80,6 +77,9 @@ private:
     std::FILE* CreateArchive(LPCSTR archivePath);
     void CreateDirectoriesOf(LPCSTR archivePath);
     bool CopyEntryData(std::FILE* archive, std::uint32_t size, bool& written);
+    // Takes back what was made for an entry that could not be written out in full: its archive,
+    // and the folders made for it alone.
+    void DiscardEntry();
     void RemoveMadeFolders();
 
     std::FILE* m_pStream = nullptr;

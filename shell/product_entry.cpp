@@ -1,8 +1,10 @@
 #include "product_entry.h"
 
 #include <string>
+#include <utility>
 
 #include "brand_ids.h"
+#include "log_keys.h"
 
 namespace {
 
@@ -15,19 +17,26 @@ CString BrandString(UINT id)
     return text;
 }
 
-bool SameText(LPCSTR a, LPCSTR b)
-{
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
-}
-
-// The same file: both paths in their full form, without regard to case.
+// The same file: the same file's identity on the same volume (whatever the spelling of the path,
+// a short name, a trailing dot), or, when either cannot be opened, the same full path.
 bool SameFile(LPCSTR a, LPCSTR b)
 {
+    BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
+    bool known = true;
+    for (auto [path, info] : {std::pair{a, &infoA}, std::pair{b, &infoB}}) {
+        HANDLE file = CreateFileA(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        known = known && file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, info);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    if (known)
+        return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber && infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+               infoA.nFileIndexLow == infoB.nFileIndexLow;
     char fullA[MAX_PATH], fullB[MAX_PATH];
     const DWORD lengthA = GetFullPathNameA(a, MAX_PATH, fullA, nullptr);
     const DWORD lengthB = GetFullPathNameA(b, MAX_PATH, fullB, nullptr);
-    if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return SameText(a, b);
-    return SameText(fullA, fullB);
+    if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return SameFolded(a, b);
+    return SameFolded(fullA, fullB);
 }
 
 bool SetString(HKEY key, LPCSTR name, const CString& value)
@@ -84,7 +93,7 @@ EntryRemoval RemoveProductEntry(const CString& loggedKey, const CString& uninsta
 {
     if (loggedKey.IsEmpty()) return EntryRemoval::kAbsent;
     const CString own = ProductEntryKey();
-    if (!SameText(loggedKey, own)) return EntryRemoval::kRefused;
+    if (!SameFolded(static_cast<LPCSTR>(loggedKey), static_cast<LPCSTR>(own))) return EntryRemoval::kRefused;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, own, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return EntryRemoval::kAbsent;
     char command[MAX_PATH + 8] = "";

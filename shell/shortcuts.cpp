@@ -41,11 +41,11 @@ public:
         m_observer.Pause();
         if (!nameable) return m_observer.NotMade(path);
         List(path);
-        // A read-only shortcut of the same name is replaced, as the log template is.
+        // A read-only (hidden, system) shortcut of the same name is replaced, as the log template is.
         const DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
         if (!CreateShortcut(fileName, description, linkName, targetDir, folder, arguments))
             m_observer.NotMade(path);
     }

@@ -595,15 +595,15 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
     PressButton(box, IDYES);
     ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer did not end after the cancel";
 
-    // The entries installed before the cancel, each whole and logged, and the one read ahead: it was
-    // listed before anything of it was made, and nothing of it is left. No "filenum", no shortcuts.
+    // The entries installed before the cancel, each whole and logged, and nothing of the next one:
+    // the cancel is seen before it is read. No "filenum", no shortcuts.
     std::string logPath = m_location + "\\uninstall.ini";
     std::vector<std::string> logged = LoggedPaths(logPath);
-    std::size_t count = logged.size() - 1;
+    std::size_t count = logged.size();
     ASSERT_LT(count, m_files.size()) << "the cancel stopped nothing";
-    EXPECT_EQ(logged, FileEntries(m_location, count + 1));
+    EXPECT_EQ(logged, FileEntries(m_location, count));
     if (position > 0) {
-        EXPECT_NE(std::find(logged.begin(), logged.end() - 1, label), logged.end() - 1)
+        EXPECT_NE(std::find(logged.begin(), logged.end(), label), logged.end())
             << "the file shown during the question, " << label << ", was not completed";
     }
     EXPECT_GE(static_cast<int>(count), static_cast<int>(position));

@@ -10,6 +10,8 @@
 #   tools/bench-uninstall.sh [WORK_DIR]      (default: build/bench-uninstall; about 400 MiB)
 #
 # BENCH_REPEATS (default 3): how often each removal runs; the fastest run counts.
+# BENCH_UNINSTALL_EXE: the uninstaller to pack and time (default: build/win/uninstall.exe), to
+# compare another build's.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench-uninstall}" && cd "${1:-$root/build/bench-uninstall}" && pwd)
@@ -43,7 +45,8 @@ rm -rf "$work/trees" "$work/setup-"* "$work/dest"
 echo "== making the product folders"
 python3 "$root/tools/bench/make-trees.py" small "$work/trees" 1000 20000
 for tag in 1000 20000; do
-  "$mkpak" build -q --uninstaller --uninstall-exe "$build/uninstall.exe" "$work/trees/tree-$tag" "$work/setup-$tag"
+  "$mkpak" build -q --uninstaller --uninstall-exe "${BENCH_UNINSTALL_EXE:-$build/uninstall.exe}" \
+    "$work/trees/tree-$tag" "$work/setup-$tag"
   printf '[uninstall]\r\nproduct=Benchmark product\r\n' >"$work/setup-$tag/uninstall.ini"
 done
 rm -rf "$work/trees"

@@ -136,7 +136,10 @@ public:
         m_lastFolder.assign(full, 0, slash);
         m_bLastLinked = false;
         for (std::size_t end = rootLength + 1; end <= slash; ++end) {
-            if (end < slash && !IsSeparator(full[end])) continue;
+            if (end < slash && !IsSeparator(full[end])) {
+                if (IsDBCSLeadByte(static_cast<BYTE>(full[end]))) ++end;  // its trail byte is no separator
+                continue;
+            }
             std::string folder(full, 0, end);
             auto known = m_known.find(folder);
             bool linked;
@@ -249,7 +252,7 @@ CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string
     return Verdict::kRefused;
 }
 
-RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<LogEntry>& entries,
+RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<LogEntry>& entries, bool bCutOff,
                                   const std::string& logPath, const std::string& programPath,
                                   std::atomic<int>& done)
 {
@@ -273,7 +276,8 @@ RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<
             outcome.Left(entry.index, entry.path);
         } else if (verdict != CRemovalScope::Verdict::kRoot) {
             if (!RemovePath(full)) outcome.Left(entry.index, entry.path);
-            if (verdict == CRemovalScope::Verdict::kInside) RemovePath(full + ".zip");
+            // A run cut off while it unpacked a file left the file's archive beside it.
+            if (verdict == CRemovalScope::Verdict::kInside && bCutOff) RemovePath(full + ".zip");
             if (verdict == CRemovalScope::Verdict::kInside && hasDest) {
                 // Up to the destination, and no further once a folder is known with its parents.
                 for (std::size_t slash = LastSeparator(full); slash != std::string::npos && slash > destFull.size();

@@ -63,9 +63,10 @@ struct RemovalOutcome {
 // the folder it lies in is left alone, counted and named: nothing behind a link is touched. An
 // entry that is itself a link to a folder is left and named too; a file that is a link goes as the
 // link (DeleteFileA removes the link, not its target). The installer's own passing files go with
-// what they belong to: an entry's archive ("<path>.zip", the entry being unpacked when its run was
-// cut off) and a new log that was being made ("uninstall.ini.new").
+// what they belong to: when the log is that of a run cut off (`bCutOff`: it has no "filenum"), the
+// archive ("<path>.zip") of a file it lists inside the destination, which the run may have been
+// unpacking when it ended; and a new log that a run was making ("uninstall.ini.new").
 // `done` counts the entries dealt with, for a progress display on another thread.
-RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<LogEntry>& entries,
+RemovalOutcome RemoveInstallation(const CRemovalScope& scope, const std::vector<LogEntry>& entries, bool bCutOff,
                                   const std::string& logPath, const std::string& programPath,
                                   std::atomic<int>& done);

@@ -46,7 +46,8 @@ struct RemovalWork {
 UINT RemovalWorker(LPVOID param)
 {
     auto* work = static_cast<RemovalWork*>(param);
-    work->outcome = RemoveInstallation(*work->scope, work->log->entries, work->logPath, work->program, work->done);
+    work->outcome = RemoveInstallation(*work->scope, work->log->entries, !work->log->bHasCount, work->logPath,
+                                       work->program, work->done);
     return 0;
 }
 
@@ -93,7 +94,7 @@ int CUninstallApp::Remove(const CString& original)
     if (!ReadLogContents(LogPathIn(dest), log)) return NothingToUninstall();
     const CString product = ProductName(log, dest);
     const CRemovalScope scope = CRemovalScope::ForCurrentUser(static_cast<LPCSTR>(dest));
-    // While the program the entry names is still there to be compared with.
+    // While the installed uninstaller is still there to be compared with the one the entry names.
     const EntryRemoval entry = RemoveProductEntry(log.uninstallKey.c_str(), original);
 
     RemovalWork work;

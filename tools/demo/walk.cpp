@@ -1,13 +1,15 @@
 // Walks through an installation unattended, as a person would click through it: starts setup.exe,
 // saves a picture of each dialog, accepts the proposed destination, leaves the launch box checked
 // and presses Finish, then checks what was installed against the product folder and the uninstall
-// log and prints where everything went. At last it removes the product with the installed
-// uninstaller, answering its question with Yes (a picture of the question too), and checks that
-// nothing the log listed is left, nor the destination.
+// log and prints where everything went. At last it checks that the product is listed in Apps &
+// features, removes it with the installed uninstaller, answering its question with Yes (a picture
+// of the question too), and checks that nothing the log listed is left, nor the destination, nor
+// the product's entry in Apps & features.
 //
 //   walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]
 //
 // The exit status is 0 only when every step was seen and every check held.
+#include "apps_and_features.h"
 #include "dialog_driver.h"
 #include "resource.h"
 #include "setup_names.h"
@@ -182,6 +184,7 @@ private:
     std::vector<std::string> m_files, m_folders, m_shortcuts;
     std::string m_strLaunched;
     std::string m_strRemoved;  // the uninstaller's end message
+    std::string m_strListed;   // the product's line in Apps & features before the removal
     bool m_bInstalled = false;
 };
 
@@ -361,10 +364,28 @@ void CWalk::CheckInstalled()
     if (m_shortcuts.empty()) Fail("no shortcut was logged");
 }
 
+// The product's line in what Apps & features lists ("key|||DisplayName"); empty when it is not
+// listed.
+std::string ListedAs(const std::string& product)
+{
+    const std::string list = AppsAndFeaturesList();
+    const std::string name = "|||" + product;
+    for (std::size_t start = 0; start < list.size();) {
+        std::size_t end = list.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = list.size();
+        const std::string line = list.substr(start, end - start);
+        if (line.size() >= name.size() && line.compare(line.size() - name.size(), name.size(), name) == 0) return line;
+        start = end + 1;
+    }
+    return std::string();
+}
+
 void CWalk::Uninstall()
 {
     const std::string product = ReadProfile(JoinPath(m_strDest, SetupFile::kLog), "uninstall", "product");
     const std::string program = JoinPath(m_strDest, SetupFile::kUninstaller);
+    m_strListed = ListedAs(product);
+    if (m_strListed.empty()) Fail(product + " is not listed in Apps & features");
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -410,6 +431,7 @@ void CWalk::Uninstall()
         for (const std::string& path : *paths)
             if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(path + " is left after the removal");
     if (GetFileAttributesA(m_strDest.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(m_strDest + " is left after the removal");
+    if (!ListedAs(product).empty()) Fail(product + " is still listed in Apps & features after the removal");
 }
 
 void CWalk::PrintSummary() const
@@ -442,7 +464,9 @@ void CWalk::PrintInstalled() const
     for (const auto& s : m_shortcuts) std::printf("    %s\n", s.c_str());
     std::printf("  uninstall log: %s\n", JoinPath(m_strDest, SetupFile::kLog).c_str());
     std::printf("  started after Finish: %s\n", m_strLaunched.empty() ? "nothing" : m_strLaunched.c_str());
-    std::printf("  removed by the uninstaller: %s\n", m_strRemoved.empty() ? "nothing" : m_strRemoved.c_str());
+    std::printf("  listed in Apps & features: %s\n", m_strListed.empty() ? "no" : m_strListed.c_str());
+    std::printf("  removed by the uninstaller: %s (and no longer listed)\n",
+                m_strRemoved.empty() ? "nothing" : m_strRemoved.c_str());
 }
 
 int CWalk::Run()
