@@ -81,10 +81,7 @@ void RemoveLeftArchives(const std::vector<LogEntry>& entries, const CString& des
 std::size_t WriteEntries(LPCSTR logPath, const std::vector<std::string>& paths)
 {
     CUninstallLog log(logPath);
-    std::size_t i = 0;
-    while (i < paths.size() && log.WriteString(ItemKey(UninstallLog::kFileKey, static_cast<int>(i)), paths[i].c_str()))
-        ++i;
-    return i;
+    return log.WriteFileEntries(0, paths);
 }
 
 }  // namespace

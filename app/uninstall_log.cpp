@@ -78,22 +78,43 @@ bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
 {
     if (!IsPlainKey(key) || !IsPlainValue(value)) return WriteThroughPlatform(key, value);
     if (!Open()) return WriteThroughPlatform(key, value);
-    HANDLE file = m_hFile;
-
-    // Size and write time only: GetFileInformationByHandle would also ask for the volume's serial
-    // number, which costs Wine a round trip to its mount manager, more than the write itself.
     FileState now;
+    if (!Look(now) || m_bPlatformOnly || HasKey(key)) return WriteThroughPlatform(key, value);
+    return Append(m_hFile, now, std::string(key) + "=" + value + "\r\n", {FoldName(key)});
+}
+
+std::size_t CUninstallLog::WriteFileEntries(int first, const std::vector<std::string>& paths)
+{
+    // One insertion when every line is a plain new key, as WriteString would write them.
+    FileState now;
+    bool together = Open() && Look(now) && !m_bPlatformOnly;
+    std::string lines;
+    std::vector<std::wstring> keys;
+    for (std::size_t i = 0; together && i < paths.size(); ++i) {
+        const CString key = ItemKey(UninstallLog::kFileKey, first + static_cast<int>(i));
+        together = IsPlainValue(paths[i].c_str()) && !HasKey(key);
+        lines.append(static_cast<LPCSTR>(key)).append("=").append(paths[i]).append("\r\n");
+        keys.push_back(FoldName(static_cast<LPCSTR>(key)));
+    }
+    if (together && Append(m_hFile, now, lines, keys)) return paths.size();
+    std::size_t written = 0;
+    while (written < paths.size() &&
+           WriteString(ItemKey(UninstallLog::kFileKey, first + static_cast<int>(written)), paths[written].c_str()))
+        ++written;
+    return written;
+}
+
+// Size and write time only: GetFileInformationByHandle would also ask for the volume's serial
+// number, which costs Wine a round trip to its mount manager, more than the write itself. The
+// file is read again when either differs from what this object left.
+bool CUninstallLog::Look(FileState& now)
+{
     LARGE_INTEGER size;
     FILETIME written;
-    bool ok = GetFileSizeEx(file, &size) && GetFileTime(file, nullptr, nullptr, &written);
-    if (ok) {
-        now.size = static_cast<ULONGLONG>(size.QuadPart);
-        now.writeTime = FileTimeValue(written);
-        if (!m_bKnown || m_state.size != now.size || m_state.writeTime != now.writeTime)
-            ok = Scan(file, now);
-    }
-    if (!ok || m_bPlatformOnly || HasKey(key)) return WriteThroughPlatform(key, value);
-    return Append(file, now, key, value);
+    if (!GetFileSizeEx(m_hFile, &size) || !GetFileTime(m_hFile, nullptr, nullptr, &written)) return false;
+    now.size = static_cast<ULONGLONG>(size.QuadPart);
+    now.writeTime = FileTimeValue(written);
+    return (m_bKnown && m_state.size == now.size && m_state.writeTime == now.writeTime) || Scan(m_hFile, now);
 }
 
 bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
@@ -105,12 +126,13 @@ bool CUninstallLog::WriteThroughPlatform(LPCSTR key, LPCSTR value)
     return WritePrivateProfileStringA(UninstallLog::kSection, key, value, m_strPath) != FALSE;
 }
 
-bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value)
+bool CUninstallLog::Append(HANDLE file, const FileState& before, const std::string& lines,
+                           const std::vector<std::wstring>& keys)
 {
     std::string text;
     if (m_bNeedsLineEnd) text += "\r\n";
     if (!m_bHasSection) text = text + "[" + UninstallLog::kSection + "]\r\n";
-    text = text + key + "=" + value + "\r\n";
+    text += lines;
     const std::size_t inserted = text.size();
     text += m_strTail;
 
@@ -126,7 +148,7 @@ bool CUninstallLog::Append(HANDLE file, const FileState& before, LPCSTR key, LPC
     m_nInsertAt += inserted;
     m_bHasSection = true;
     m_bNeedsLineEnd = false;
-    AddKey(FoldName(key));
+    for (const std::wstring& key : keys) AddKey(key);
 
     ULONGLONG after = 0;
     if (!MoveWriteTimeOn(file, before.writeTime, after)) return true;  // written, but unknown

@@ -37,6 +37,9 @@ public:
 
     // Writes key = value into section "files". False when the file could not be written.
     bool WriteString(LPCSTR key, LPCSTR value);
+    // Writes "file<first + i>" = paths[i] for each path, with one write when all of them are new
+    // plain lines; the number of the paths written, from the first on.
+    std::size_t WriteFileEntries(int first, const std::vector<std::string>& paths);
     // Closes the file; the next write opens it again and checks it as above.
     void Close();
     LPCSTR GetPath() const { return m_strPath; }
@@ -53,7 +56,8 @@ private:
     bool HasKey(LPCSTR key) const;
     void AddKey(const std::wstring& lowerName);
     bool WriteThroughPlatform(LPCSTR key, LPCSTR value);
-    bool Append(HANDLE file, const FileState& before, LPCSTR key, LPCSTR value);
+    bool Look(FileState& now);
+    bool Append(HANDLE file, const FileState& before, const std::string& lines, const std::vector<std::wstring>& keys);
     static bool MoveWriteTimeOn(HANDLE file, ULONGLONG before, ULONGLONG& after);
     bool Open();
 

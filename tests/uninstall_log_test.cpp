@@ -269,3 +269,33 @@ TEST(UninstallLogLayout, SectionsAfterFilesStayAfterIt)
     EXPECT_EQ(ReadWholeFile(log), "[files]\r\nfile0=C:\\x\r\nfile1=C:\\x\r\nfile2=C:\\x\r\n"
                                   "[uninstall]\r\nname=Quenthary\r\n");
 }
+
+// Many entries at once (an earlier installation's, carried over) leave what the platform leaves
+// with one write each: in one insertion where every line is new and plain, one by one otherwise.
+TEST(UninstallLogEquivalence, EntriesWrittenTogether)
+{
+    const std::vector<std::string> plain = {"C:\\Games\\Q\\a.txt", "  C:\\Games\\Q\\spaced.txt", "",
+                                            "C:\\Games\\M\xfc" "ller\\b.txt"};
+    std::vector<std::string> notPlain = plain;
+    notPlain.push_back("C:\\two\r\nlines");
+    const std::pair<const char*, const std::vector<std::string>*> cases[] = {
+        {"[uninstall]\r\nproduct=Q\r\n", &plain},
+        {"[files]\r\nfile1=old\r\n[registry]\r\nuninstallkey=x\r\n", &plain},
+        {"[uninstall]\nproduct=Q", &notPlain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        LogCase log;
+        log.PutTemplate(c.first);
+        const std::vector<std::string>& paths = *c.second;
+        Writes writes;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            writes.push_back({"file" + std::to_string(i), paths[i]});
+            WritePrivateProfileStringA("files", writes.back().first.c_str(), paths[i].c_str(), log.platform.c_str());
+        }
+        CUninstallLog ours(log.ours.c_str());
+        EXPECT_EQ(ours.WriteFileEntries(0, paths), paths.size());
+        ours.Close();
+        EXPECT_EQ(Readback(log.ours, writes), Readback(log.platform, writes));
+    }
+}

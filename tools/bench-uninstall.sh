@@ -10,8 +10,9 @@
 #   tools/bench-uninstall.sh [WORK_DIR]      (default: build/bench-uninstall; about 400 MiB)
 #
 # BENCH_REPEATS (default 3): how often each removal runs; the fastest run counts.
-# BENCH_UNINSTALL_EXE: the uninstaller to pack and time (default: build/win/uninstall.exe), to
-# compare another build's.
+# BENCH_BASELINE_EXE: another build's uninstaller, timed in the same run, turn about with this
+# build's (build/win/uninstall.exe), so that both meet the same load; the summary then also gives
+# the ratio of their times.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench-uninstall}" && cd "${1:-$root/build/bench-uninstall}" && pwd)
@@ -36,7 +37,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 results="$work/results.txt"
 : >"$results"
-values() { grep "^uninstall " "$results" | grep " tag=$1\$" | sed -n "s/.* $2=\([^ ]*\).*/\1/p" | sort -g; }
+values() { grep "^uninstall " "$results" | grep " tag=$1 build=${3:-new}\$" | sed -n "s/.* $2=\([^ ]*\).*/\1/p" | sort -g; }
 field() { values "$@" | head -n 1; }
 fieldmax() { values "$@" | tail -n 1; }
 
@@ -44,20 +45,26 @@ echo "== load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 rm -rf "$work/trees" "$work/setup-"* "$work/dest"
 echo "== making the product folders"
 python3 "$root/tools/bench/make-trees.py" small "$work/trees" 1000 20000
+builds="new"
+[ -n "${BENCH_BASELINE_EXE:-}" ] && builds="new baseline"
+exe_of() { if [ "$1" = baseline ]; then echo "$BENCH_BASELINE_EXE"; else echo "$build/uninstall.exe"; fi; }
 for tag in 1000 20000; do
-  "$mkpak" build -q --uninstaller --uninstall-exe "${BENCH_UNINSTALL_EXE:-$build/uninstall.exe}" \
-    "$work/trees/tree-$tag" "$work/setup-$tag"
-  printf '[uninstall]\r\nproduct=Benchmark product\r\n' >"$work/setup-$tag/uninstall.ini"
+  for b in $builds; do
+    "$mkpak" build -q --uninstaller --uninstall-exe "$(exe_of "$b")" "$work/trees/tree-$tag" "$work/setup-$tag-$b"
+    printf '[uninstall]\r\nproduct=Benchmark product\r\n' >"$work/setup-$tag-$b/uninstall.ini"
+  done
 done
 rm -rf "$work/trees"
 
 for _ in $(seq "$repeats"); do
   for tag in 1000 20000; do
-    rm -rf "$work/dest"
-    wine "$bench" install "$(winpath "$work/setup-$tag")" "$(winpath "$work/dest")" >/dev/null
-    sync
-    wine "$driver" "$(winpath "$work/dest")\\uninstall.exe" "Benchmark product" | tr -d '\r' |
-      sed "s/\$/ tag=$tag/" | tee -a "$results"
+    for b in $builds; do
+      rm -rf "$work/dest"
+      wine "$bench" install "$(winpath "$work/setup-$tag-$b")" "$(winpath "$work/dest")" >/dev/null
+      sync
+      wine "$driver" "$(winpath "$work/dest")\\uninstall.exe" "Benchmark product" | tr -d '\r' |
+        sed "s/\$/ tag=$tag build=$b/" | tee -a "$results"
+    done
   done
 done
 rm -rf "$work/dest" "$work"/setup-*
@@ -71,4 +78,10 @@ done
 echo "per-file cost 20000 / 1000: $(ratio "$(field 20000 ms_per_file)" "$(field 1000 ms_per_file)")  [<= 1.5]"
 echo "cost of each entry beyond the first 1000: $(awk -v a="$(field 20000 seconds)" -v b="$(field 1000 seconds)" \
   'BEGIN { printf "%.4f", (a - b) * 1000 / 19000 }') ms (the files' share of the time, without the start-up)"
+if [ -n "${BENCH_BASELINE_EXE:-}" ]; then
+  for tag in 1000 20000; do
+    echo "baseline, removal of $tag files: $(field $tag seconds baseline) s;" \
+         "this build / baseline: $(ratio "$(field $tag seconds)" "$(field $tag seconds baseline)")"
+  done
+fi
 echo "== load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -12,6 +12,8 @@
 //                            the destination dialog, Install pressed, timed until the finish
 //                            dialog shows, which is then closed; its shortcut group is removed
 //   log COUNT LOG            COUNT log entries as the file phase writes them, then "filenum"
+//   carry COUNT DIR          an installation over one that logged COUNT entries in DIR: the time
+//                            to make the new log that carries them over (PrepareLog)
 //   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
 #include <windows.h>
 #include <psapi.h>
@@ -19,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "destination.h"
 #include "dialog_driver.h"
@@ -356,6 +360,38 @@ int Log(int count, LPCSTR logPath, bool platform)
     return 0;
 }
 
+int Carry(int count, LPCSTR dir)
+{
+    CreateFolderPath(dir);
+    const CString logPath = CString(dir) + "\\" + SetupFile::kLog;
+    const CString templatePath = CString(dir) + "\\template.ini";
+    if (std::FILE* file = std::fopen(templatePath, "wb")) {
+        std::fputs("[uninstall]\r\nproduct=Benchmark product\r\n", file);
+        std::fclose(file);
+    }
+    DeleteFileA(logPath);
+    {
+        CInstallRecord earlier(logPath);
+        char path[MAX_PATH];
+        for (int i = 0; i < count; ++i) {
+            std::snprintf(path, sizeof path, "%s\\data\\%03d\\file%05d.dat", dir, i / 100, i);
+            earlier.List(path);
+        }
+        earlier.WriteCount();
+    }
+    CStopwatch watch;
+    std::vector<std::string> carried;
+    PrepareLog(templatePath, logPath, CString(), carried);
+    const double seconds = watch.Seconds();
+    const CPeakMemory memory;
+    std::printf("carry entries=%zu seconds=%.3f us_per_entry=%.1f", carried.size(), seconds,
+                carried.empty() ? 0.0 : seconds * 1e6 / static_cast<double>(carried.size()));
+    memory.Print();
+    std::printf("\n");
+    DeleteFileA(templatePath);
+    return carried.size() == static_cast<std::size_t>(count) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -366,8 +402,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "plain") == 0) return Plain(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "dialogs") == 0) return Dialogs(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "log") == 0) return Log(std::atoi(argv[2]), argv[3], false);
+    if (argc == 4 && std::strcmp(argv[1], "carry") == 0) return Carry(std::atoi(argv[2]), argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
         return Log(std::atoi(argv[2]), argv[3], true);
-    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|platform-log ARG ARG\n");
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|carry|platform-log ARG ARG\n");
     return 2;
 }
