@@ -88,7 +88,7 @@ void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG i
     const CString location = WithoutTrailingBackslash(destDir);
     const CString key = ProductEntryKey();
     LogContents log;
-    if (!ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
+    if (key.IsEmpty() || !ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
         // Unlisted, the entry would outlive the product.
         failures.NoteNotLogged("HKEY_CURRENT_USER\\" + key);
         return;

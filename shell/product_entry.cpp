@@ -57,6 +57,7 @@ CString ProductEntryKey()
 {
     const CString company = BrandString(IDS_BRAND_COMPANY);
     const CString product = BrandString(IDS_BRAND_PRODUCT);
+    if (product.IsEmpty()) return CString();  // a program without its product settings names none
     std::string name = company.IsEmpty() ? std::string(product) : std::string(company) + " " + std::string(product);
     // A key's name holds no backslash.
     for (char& c : name)
@@ -93,7 +94,7 @@ EntryRemoval RemoveProductEntry(const CString& loggedKey, const CString& uninsta
 {
     if (loggedKey.IsEmpty()) return EntryRemoval::kAbsent;
     const CString own = ProductEntryKey();
-    if (!SameFolded(static_cast<LPCSTR>(loggedKey), static_cast<LPCSTR>(own))) return EntryRemoval::kRefused;
+    if (own.IsEmpty() || !SameFolded(static_cast<LPCSTR>(loggedKey), static_cast<LPCSTR>(own))) return EntryRemoval::kRefused;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, own, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return EntryRemoval::kAbsent;
     char command[MAX_PATH + 8] = "";

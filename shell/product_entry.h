@@ -8,7 +8,8 @@
 
 #include "afxstr.h"
 
-// The entry's key below HKEY_CURRENT_USER, from the program's own product settings.
+// The entry's key below HKEY_CURRENT_USER, from the program's own product settings; empty when the
+// program has none (then no entry is made or removed).
 CString ProductEntryKey();
 
 struct ProductEntry {
