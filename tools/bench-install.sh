@@ -4,7 +4,8 @@
 # 1 GiB in all) and installs each with the installer's own file phase and uninstall log under Wine,
 # beside two floors on the same entry archives: a plain inflate loop with the same zlib under Wine,
 # and native bsdtar; and installs each once more with the real setup.exe, driven through its
-# dialogs on a private display as a user drives it. Prints the figures and the ratios.
+# dialogs on a private display as a user drives it, and once more over that installation (an
+# upgrade, which carries the earlier log's entries over). Prints the figures and the ratios.
 #
 #   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
 #
@@ -86,6 +87,8 @@ for tag in 1000 5000 20000 large; do
     run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; sync
     run_bench $tag dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
+    # The same again over it, as an upgrade: the new log carries the first one's entries over.
+    [ "$tag" = large ] || run_bench "$tag-upgrade" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; sync
     run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
@@ -110,6 +113,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "== summary (fastest of $repeats runs each)"
 for tag in 1000 5000 20000; do
   echo "per-file cost at $tag files: $(field install $tag ms_per_file) ms (plain loop $(field plain $tag ms_per_file) ms)"
+done
+echo "through the dialogs over the same installation (an upgrade: the earlier entries carried over, none listed twice):"
+for tag in 1000 5000 20000; do
+  echo "  $tag: $(field dialogs "$tag-upgrade" seconds) s, to the progress dialog $(field dialogs "$tag-upgrade" to_progress_s) s" \
+       "(a fresh installation: $(field dialogs $tag seconds) s, $(field dialogs $tag to_progress_s) s)"
 done
 echo "large package: $(field install large seconds) s, $(fieldmax install large mb_per_s) MB/s (plain loop $(fieldmax plain large mb_per_s) MB/s, bsdtar $(field bsdtar large seconds) s)"
 echo "peak memory of the installs, largest of the runs (working set / private MiB):"
