@@ -85,6 +85,7 @@ bool CUninstallLog::WriteString(LPCSTR key, LPCSTR value)
 
 std::size_t CUninstallLog::WriteFileEntries(int first, const std::vector<std::string>& paths)
 {
+    if (paths.empty()) return 0;
     // One insertion when every line is a plain new key, as WriteString would write them.
     FileState now;
     bool together = Open() && Look(now) && !m_bPlatformOnly;
@@ -142,8 +143,17 @@ bool CUninstallLog::Append(HANDLE file, const FileState& before, const std::stri
     at.OffsetHigh = static_cast<DWORD>(m_nInsertAt >> 32);
     DWORD written = 0;
     if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &at) ||
-        written != text.size())
+        written != text.size()) {
+        // A write cut short (a full disk) has overwritten the sections behind the insertion with
+        // the new lines: they go back where they were, in room the file had already.
+        DWORD restored = 0;
+        if (!m_strTail.empty())
+            WriteFile(file, m_strTail.data(), static_cast<DWORD>(m_strTail.size()), &restored, &at);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(before.size);
+        if (SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
         return false;
+    }
 
     m_nInsertAt += inserted;
     m_bHasSection = true;

@@ -87,8 +87,9 @@ void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG i
     if (uninstaller.IsEmpty()) return;
     const CString location = WithoutTrailingBackslash(destDir);
     const CString key = ProductEntryKey();
+    if (key.IsEmpty()) return;  // a program without its product settings names no entry
     LogContents log;
-    if (key.IsEmpty() || !ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
+    if (!ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
         // Unlisted, the entry would outlive the product.
         failures.NoteNotLogged("HKEY_CURRENT_USER\\" + key);
         return;

@@ -281,6 +281,7 @@ TEST(UninstallLogEquivalence, EntriesWrittenTogether)
     const std::pair<const char*, const std::vector<std::string>*> cases[] = {
         {"[uninstall]\r\nproduct=Q\r\n", &plain},
         {"[files]\r\nfile1=old\r\n[registry]\r\nuninstallkey=x\r\n", &plain},
+        {"[files]\r\nx=1\r\n[registry]\r\nuninstallkey=x\r\n", &plain},
         {"[uninstall]\nproduct=Q", &notPlain},
     };
     for (const auto& c : cases) {
