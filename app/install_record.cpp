@@ -16,10 +16,7 @@ CInstallRecord::CInstallRecord(LPCSTR logPath, int nextIndex, const std::vector<
 std::wstring CInstallRecord::Key(LPCSTR path)
 {
     // Ordinal, with the upper-case folding the file system compares names with.
-    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-    std::wstring key(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_ACP, 0, path, -1, key.data(), length);
-    key.pop_back();
+    std::wstring key = Widened(path);
     if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }

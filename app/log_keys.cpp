@@ -2,8 +2,6 @@
 
 #include <iterator>
 
-namespace {
-
 std::wstring Widened(std::string_view text)
 {
     const int bytes = static_cast<int>(text.size());
@@ -12,8 +10,6 @@ std::wstring Widened(std::string_view text)
     wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     return wide;
 }
-
-}  // namespace
 
 std::wstring FoldName(std::string_view name)
 {

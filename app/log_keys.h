@@ -14,6 +14,9 @@ inline bool IsAnsiLeadByte(unsigned char c)
     return IsDBCSLeadByte(c) != FALSE;
 }
 
+// A text in the ANSI code page as UTF-16.
+std::wstring Widened(std::string_view text);
+
 // A section's or key's name folded for comparison: names match without regard to case, by
 // Unicode simple case mapping of the name's characters in the ANSI code page.
 std::wstring FoldName(std::string_view name);

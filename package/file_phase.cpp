@@ -73,7 +73,7 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CIn
         progress.Step();
     }
     pack.SetWatcher(nullptr);
-    if (!result.cancelled && pack.GetLastStatus() == PackReadStatus::Failed) {
+    if (pack.GetLastStatus() == PackReadStatus::Failed) {
         // The entry that could not be read in full; the package itself when even its name is lost.
         LPCSTR failed = pack.GetLastEntryName();
         result.failures.damagedAt = *failed ? destDir + "\\" + failed : CString(SetupFile::kPackage);

@@ -91,7 +91,7 @@ void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG i
     LogContents log;
     if (!ReadLogContents(record.GetPath(), log) || log.uninstallKey != static_cast<LPCSTR>(key)) {
         // Unlisted, the entry would outlive the product.
-        failures.NoteNotLogged("HKEY_CURRENT_USER\\" + key);
+        failures.NoteNotLogged(kEntryRootName + key);
         return;
     }
     ProductEntry entry;
@@ -99,7 +99,7 @@ void RegisterProduct(const CString& destDir, CInstallRecord& record, ULONGLONG i
     entry.uninstaller = location + "\\" + uninstaller;
     entry.location = location;
     entry.installedBytes = installedBytes;
-    if (!RegisterProductEntry(key, entry)) failures.NoteNotMade("HKEY_CURRENT_USER\\" + key);
+    if (!RegisterProductEntry(key, entry)) failures.NoteNotMade(kEntryRootName + key);
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ CString BrandString(UINT id)
     return text;
 }
 
-// The same file: the same file's identity on the same volume (whatever the spelling of the path,
-// a short name, a trailing dot), or, when either cannot be opened, the same full path.
+// The same file on the same volume, whatever the spelling of its path (a short name, another
+// case); false when either cannot be opened.
 bool SameFile(LPCSTR a, LPCSTR b)
 {
     BY_HANDLE_FILE_INFORMATION infoA{}, infoB{};
@@ -29,14 +29,8 @@ bool SameFile(LPCSTR a, LPCSTR b)
         known = known && file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, info);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
-    if (known)
-        return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber && infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-               infoA.nFileIndexLow == infoB.nFileIndexLow;
-    char fullA[MAX_PATH], fullB[MAX_PATH];
-    const DWORD lengthA = GetFullPathNameA(a, MAX_PATH, fullA, nullptr);
-    const DWORD lengthB = GetFullPathNameA(b, MAX_PATH, fullB, nullptr);
-    if (lengthA == 0 || lengthA >= MAX_PATH || lengthB == 0 || lengthB >= MAX_PATH) return SameFolded(a, b);
-    return SameFolded(fullA, fullB);
+    return known && infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber &&
+           infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
 bool SetString(HKEY key, LPCSTR name, const CString& value)

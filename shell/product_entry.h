@@ -8,6 +8,9 @@
 
 #include "afxstr.h"
 
+// The root the entry's key lies below, as messages name it.
+constexpr char kEntryRootName[] = "HKEY_CURRENT_USER\\";
+
 // The entry's key below HKEY_CURRENT_USER, from the program's own product settings; empty when the
 // program has none (then no entry is made or removed).
 CString ProductEntryKey();

@@ -1,7 +1,5 @@
 #include "shell_folder_values.h"
 
-#include <string>
-
 #include "registry_key.h"
 
 namespace {

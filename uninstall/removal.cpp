@@ -8,6 +8,7 @@
 #include "pack_format.h"
 #include "afxstr.h"
 #include "install_record.h"
+#include "log_keys.h"
 #include "shell_folder_values.h"
 
 namespace {
@@ -28,15 +29,6 @@ std::size_t LastSeparator(const std::string& s)
 void DropTrailingSeparators(std::string& s)
 {
     while (!s.empty() && LastSeparator(s) == s.size() - 1) s.pop_back();
-}
-
-std::wstring Wide(const std::string& s)
-{
-    if (s.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
 }
 
 bool SameText(const wchar_t* a, const wchar_t* b, std::size_t length)
@@ -124,44 +116,33 @@ bool RemovePath(const std::string& path)
     return false;
 }
 
-// Whether a path's folders below its root hold a reparse point, each folder looked at once:
-// entries come folder by folder, so the last folder's answer serves most of them.
+// Whether a path's folders below its root hold a reparse point, each folder's attributes read once
+// however many entries lie in it.
 class LinkedFolders {
 public:
     bool Between(const std::string& full, std::size_t rootLength)
     {
-        const std::size_t slash = LastSeparator(full);
-        if (slash == std::string::npos || slash <= rootLength) return false;
-        if (slash == m_lastFolder.size() && full.compare(0, slash, m_lastFolder) == 0) return m_bLastLinked;
-        m_lastFolder.assign(full, 0, slash);
-        m_bLastLinked = false;
-        for (std::size_t end = rootLength + 1; end <= slash; ++end) {
-            if (end < slash && !IsSeparator(full[end])) {
-                if (IsDBCSLeadByte(static_cast<BYTE>(full[end]))) ++end;  // its trail byte is no separator
-                continue;
-            }
-            std::string folder(full, 0, end);
-            auto known = m_known.find(folder);
-            bool linked;
-            if (known != m_known.end()) {
-                linked = known->second;
-            } else {
-                const DWORD attributes = GetFileAttributesA(folder.c_str());
-                linked = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-                m_known.emplace(std::move(folder), linked);
-            }
-            if (linked) {
-                m_bLastLinked = true;
-                break;
-            }
+        std::string folder = full;
+        for (std::size_t slash = LastSeparator(folder); slash != std::string::npos && slash > rootLength;
+             slash = LastSeparator(folder)) {
+            folder.resize(slash);
+            if (IsLink(folder)) return true;
         }
-        return m_bLastLinked;
+        return false;
     }
 
 private:
+    bool IsLink(const std::string& folder)
+    {
+        auto known = m_known.find(folder);
+        if (known != m_known.end()) return known->second;
+        const DWORD attributes = GetFileAttributesA(folder.c_str());
+        const bool linked = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        m_known.emplace(folder, linked);
+        return linked;
+    }
+
     std::unordered_map<std::string, bool> m_known;
-    std::string m_lastFolder;
-    bool m_bLastLinked = false;
 };
 
 class Outcome {
@@ -209,7 +190,7 @@ bool CRemovalScope::MakeRoot(const std::string& text, Root& root)
     // current directory.
     const std::string folder = text.size() == 2 && text[1] == ':' ? text + "\\" : text;
     if (RootLength(folder) == std::string::npos || !FullPath(folder, root.path)) return false;
-    root.wide = Wide(root.path);
+    root.wide = Widened(root.path);
     return true;
 }
 
@@ -237,7 +218,7 @@ CRemovalScope::Verdict CRemovalScope::Judge(const std::string& path, std::string
     }
     if (!FullPath(path, full)) return Verdict::kRefused;
 
-    const std::wstring wide = Wide(full);
+    const std::wstring wide = Widened(full);
     for (const Root& root : m_roots)
         if (wide.size() == root.wide.size() && SameText(wide.c_str(), root.wide.c_str(), wide.size()))
             return Verdict::kRoot;

@@ -18,11 +18,6 @@ constexpr char kNoLogText[] = "Nothing to uninstall: uninstall.ini was not found
 // would tell the user nothing.
 constexpr DWORD kQuietMs = 300;
 
-CString ProductName(const LogContents& log, const CString& dest)
-{
-    return ShownProductName(log.product, dest);
-}
-
 CString LogPathIn(const CString& dest)
 {
     return dest + "\\" + SetupFile::kLog;
@@ -77,7 +72,7 @@ int CUninstallApp::Ask()
     LogContents log;
     if (!ReadLogContents(LogPathIn(dest), log)) return NothingToUninstall();
 
-    const CString product = ProductName(log, dest);
+    const CString product = ShownProductName(log.product, dest);
     CString question;
     question.Format("Remove %s from %s?", static_cast<LPCSTR>(product), static_cast<LPCSTR>(dest));
     if (MessageBoxA(nullptr, question, product, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return 0;
@@ -92,7 +87,7 @@ int CUninstallApp::Remove(const CString& original)
     const CString dest = FolderOf(original);
     LogContents log;
     if (!ReadLogContents(LogPathIn(dest), log)) return NothingToUninstall();
-    const CString product = ProductName(log, dest);
+    const CString product = ShownProductName(log.product, dest);
     const CRemovalScope scope = CRemovalScope::ForCurrentUser(static_cast<LPCSTR>(dest));
     // While the installed uninstaller is still there to be compared with the one the entry names.
     const EntryRemoval entry = RemoveProductEntry(log.uninstallKey.c_str(), original);
@@ -119,7 +114,7 @@ int CUninstallApp::Remove(const CString& original)
 
     if (entry == EntryRemoval::kRefused || entry == EntryRemoval::kFailed) {
         // After every entry of the files, in the log's order.
-        if (work.outcome.nLeft++ == 0) work.outcome.firstLeft = "HKEY_CURRENT_USER\\" + log.uninstallKey;
+        if (work.outcome.nLeft++ == 0) work.outcome.firstLeft = kEntryRootName + log.uninstallKey;
     }
 
     CString text;
