@@ -117,18 +117,23 @@ bool RemovePath(const std::string& path)
 }
 
 // Whether a path's folders below its root hold a reparse point, each folder's attributes read once
-// however many entries lie in it.
+// however many entries lie in it. Entries come folder by folder, so the last folder's answer serves
+// most of them.
 class LinkedFolders {
 public:
     bool Between(const std::string& full, std::size_t rootLength)
     {
-        std::string folder = full;
-        for (std::size_t slash = LastSeparator(folder); slash != std::string::npos && slash > rootLength;
-             slash = LastSeparator(folder)) {
-            folder.resize(slash);
-            if (IsLink(folder)) return true;
+        std::size_t slash = LastSeparator(full);
+        if (slash == std::string::npos || slash <= rootLength) return false;
+        if (slash == m_lastFolder.size() && full.compare(0, slash, m_lastFolder) == 0) return m_bLastLinked;
+        m_lastFolder.assign(full, 0, slash);
+        m_bLastLinked = false;
+        for (std::string folder = m_lastFolder; !m_bLastLinked; folder.resize(slash)) {
+            m_bLastLinked = IsLink(folder);
+            slash = LastSeparator(folder);
+            if (slash == std::string::npos || slash <= rootLength) break;
         }
-        return false;
+        return m_bLastLinked;
     }
 
 private:
@@ -143,6 +148,8 @@ private:
     }
 
     std::unordered_map<std::string, bool> m_known;
+    std::string m_lastFolder;
+    bool m_bLastLinked = false;
 };
 
 class Outcome {
