@@ -2,6 +2,7 @@
 
 #include "destination_dlg.h"
 #include "extract_dlg.h"
+#include "setup_check.h"
 
 BEGIN_MESSAGE_MAP(CSetupApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
@@ -13,11 +14,19 @@ CSetupApp theApp;
 
 BOOL CSetupApp::InitInstance()
 {
+    // A stamped installer uses nothing of its setup directory that differs from the stamp; the
+    // files checked stay open against writing until the installation ends.
+    CSetupCheck check;
+    CString changed;
+    if (!check.CheckInputs(changed)) {
+        MessageBoxA(nullptr, ChangedInputMessage(changed), "setup", MB_OK);
+        return FALSE;
+    }
     CDestinationDlg destination;
     if (destination.DoModal() == IDOK) {
         // The destination goes on exactly as typed or browsed: nothing trimmed, no backslash added.
         CExtractDlg extract;
-        extract.RunExtraction(destination.m_strDest);
+        extract.RunExtraction(destination.m_strDest, check.GetStamp());
     }
     // No application message loop follows; the process ends.
     return FALSE;

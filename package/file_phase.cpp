@@ -73,6 +73,10 @@ FilePhaseResult InstallPackageFiles(CPackFile& pack, const CString& destDir, CIn
         progress.Step();
     }
     pack.SetWatcher(nullptr);
+    if (pack.GetLastStatus() == PackReadStatus::Changed) {
+        LPCSTR entry = pack.GetLastEntryName();
+        result.changedInput = *entry ? CString(SetupFile::kPackage) + ": " + entry : CString(SetupFile::kPackage);
+    }
     if (pack.GetLastStatus() == PackReadStatus::Failed) {
         // The entry that could not be read in full; the package itself when even its name is lost.
         LPCSTR failed = pack.GetLastEntryName();

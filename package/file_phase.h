@@ -34,6 +34,9 @@ struct FilePhaseResult {
     bool cancelled = false;   // the cancel flag ended the phase
     ULONGLONG installedBytes = 0;  // the sizes of the files written
     InstallFailures failures;
+    // The package's check found it other than expected: "data.pak: " and the entry's name (or
+    // "data.pak" when no entry can be named). Empty when it did not.
+    CString changedInput;
 };
 
 class CInstallRecord;

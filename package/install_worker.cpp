@@ -1,12 +1,16 @@
 #include "install_worker.h"
 
+#include <memory>
+
 #include "file_phase.h"
 #include "install_record.h"
 #include "log_contents.h"
 #include "module_dir.h"
 #include "product_entry.h"
+#include "setup_check.h"
 #include "setup_files.h"
 #include "shortcuts.h"
+#include "stamped_package.h"
 
 namespace {
 
@@ -118,8 +122,20 @@ UINT InstallWorker(LPVOID param)
     const std::vector<std::string>& earlier = window.GetEarlierEntries();
     CInstallRecord record(logPath, static_cast<int>(earlier.size()), earlier);
     WindowProgress progress(window);
+    std::unique_ptr<CStampedPackage> check;
+    if (window.GetStamp() != nullptr) {
+        check = std::make_unique<CStampedPackage>(*window.GetStamp());
+        pack.SetCheck(check.get());
+    }
     FilePhaseResult files = InstallPackageFiles(pack, window.GetDestination(), record, progress);
     pack.Close();
+    // A package that is not the one published ends the installation as an incomplete one does,
+    // with the files checked before it in place and logged.
+    if (!files.changedInput.IsEmpty()) {
+        window.ShowMessage(ChangedInputMessage(files.changedInput), "setup", MB_OK);
+        window.End();
+        return 0;
+    }
     // A question opened during the last entry is answered before the flag is read.
     window.Pause();
     // An incomplete installation ends as a cancel does: no shortcuts, no "filenum", so that the

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "afxstr.h"
+#include "setup_stamp.h"
 
 // The window that an installation runs behind, as its worker sees it: from the worker's thread it
 // notes the progress, holds the worker still where it may, shows the worker's message boxes, hands
@@ -16,6 +17,8 @@ public:
     virtual const CString& GetDestination() const = 0;
     // The entries of an earlier installation that the log was prepared with (file0 on), the same.
     virtual const std::vector<std::string>& GetEarlierEntries() const = 0;
+    // The stamp that every package entry is checked against; null for none. The same.
+    virtual const SetupStamp* GetStamp() const = 0;
     virtual bool IsCancelled() const = 0;
     virtual void ShowFile(LPCSTR path) = 0;  // the file under way
     virtual void Step() = 0;                 // one entry done

@@ -16,6 +16,7 @@ bool CPackFile::Open(LPCSTR path)
     m_status = PackReadStatus::End;
     m_szLastName[0] = '\0';
     m_nKnownFolderLength = 0;
+    m_nConsumed = 0;
     m_pStream = std::fopen(path, "rb");
     return m_pStream != nullptr;
 }
@@ -30,13 +31,25 @@ void CPackFile::Close()
 
 bool CPackFile::End()
 {
+    std::string missing;
+    if (m_pCheck != nullptr && !m_pCheck->IsComplete(m_nConsumed, missing)) {
+        lstrcpynA(m_szLastName, missing.c_str(), sizeof m_szLastName);
+        return Changed();
+    }
     m_status = PackReadStatus::End;
     return false;
 }
 
 bool CPackFile::Fail()
 {
-    m_status = PackReadStatus::Failed;
+    // A checked package that cannot be read to its end is not the package expected.
+    m_status = m_pCheck != nullptr ? PackReadStatus::Changed : PackReadStatus::Failed;
+    return false;
+}
+
+bool CPackFile::Changed()
+{
+    m_status = PackReadStatus::Changed;
     return false;
 }
 
@@ -74,16 +87,17 @@ bool FormArchivePath(LPCSTR destDir, const char* name, char (&path)[MAX_PATH])
 
 bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
 {
-    if (m_pStream == nullptr || m_status == PackReadStatus::Failed || destDir == nullptr)
-        return Fail();
+    if (m_status == PackReadStatus::Changed) return false;
+    if (m_pStream == nullptr || m_status == PackReadStatus::Failed || destDir == nullptr) return Fail();
     if (std::feof(m_pStream)) return End();
 
     m_szLastName[0] = '\0';
     m_szArchivePath[0] = '\0';
     m_madeFolders.clear();
     PackEntryHeader header;
-    if (std::fread(&header, 1, sizeof header, m_pStream) < sizeof header)
-        return std::ferror(m_pStream) ? Fail() : End();  // a shorter remainder is not an entry
+    const std::size_t got = std::fread(&header, 1, sizeof header, m_pStream);
+    m_nConsumed += got;
+    if (got < sizeof header) return std::ferror(m_pStream) ? Fail() : End();  // a shorter remainder is not an entry
 
     // A name field without its NUL is no header the package tool writes: the stream is out of
     // step with the entries, and the size beside it means nothing.
@@ -91,6 +105,11 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     if (name == nullptr) return Fail();
     std::strcpy(m_szLastName, name);
     const std::uint32_t size = GetEntrySize(header);
+    // An entry the check does not expect here is not read on: nothing of it is made.
+    if (m_pCheck != nullptr) {
+        if (!m_pCheck->Expects(header)) return Changed();
+        m_pCheck->Add(&header, sizeof header);
+    }
 
     // The name is checked before anything is created: "..\x" would leave the destination, "COM1"
     // would open a device, and "x." would create a file other than the one the log names.
@@ -107,6 +126,12 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     bool written = true;
     const bool read = CopyEntryData(archive, size, written);
     if (!CloseWrittenFile(archive)) written = false;
+    // An entry that is not the one expected is taken back before it is decompressed: none of its
+    // bytes reaches the entry's own name.
+    if (read && m_pCheck != nullptr && !m_pCheck->Matches()) {
+        DiscardEntry();
+        return Changed();
+    }
     if (!read || !written) {
         DiscardEntry();  // a partial archive is of no use, and nor are the folders made for it
         return read ? Skip() : Fail();
@@ -127,7 +152,8 @@ bool CPackFile::SkipData(std::uint32_t size)
 {
     // Read, not sought past: an entry whose data runs past the end is damage, not a skip.
     bool written = true;
-    return CopyEntryData(nullptr, size, written) ? Skip() : Fail();
+    if (!CopyEntryData(nullptr, size, written)) return Fail();
+    return m_pCheck != nullptr && !m_pCheck->Matches() ? Changed() : Skip();
 }
 
 std::FILE* CPackFile::CreateArchive(LPCSTR archivePath)
@@ -198,6 +224,8 @@ bool CPackFile::CopyEntryData(std::FILE* archive, std::uint32_t size, bool& writ
         // Nothing delivered without the end of the file is a read error; reading again would
         // deliver nothing again.
         if (got == 0) return false;
+        m_nConsumed += got;
+        if (m_pCheck != nullptr) m_pCheck->Add(m_szCopyBuffer, got);
         // After a failed write the rest is still read, so that the stream reaches the next entry.
         if (archive != nullptr && written && std::fwrite(m_szCopyBuffer, 1, got, archive) != got)
             written = false;

@@ -20,7 +20,10 @@
 // - Failed: the package cannot be read further (cut short inside an entry, a read error, a header
 //   whose name field holds no NUL and whose size cannot be trusted either, no open package). The
 //   partial archive of the entry under way is deleted.
-enum class PackReadStatus { Entry, Skipped, End, Failed };
+// - Changed: with a check, the package is not the one the check expects: an entry differs, one
+//   is more or missing, or the package cannot be read further. Nothing of the entry is left, and
+//   every further read fails as well.
+enum class PackReadStatus { Entry, Skipped, End, Failed, Changed };
 
 // Told of every entry that is about to be written out, before anything of it (a folder, the
 // archive) is made: the installation lists the entry's target there, ahead of its making.
@@ -30,6 +33,23 @@ public:
 
 protected:
     ~PackEntryWatcher() = default;
+};
+
+// Checks the package against what it must hold. Every byte of an entry passes through Add, its
+// header first, before the entry is taken.
+class PackEntryCheck {
+public:
+    // Before anything of the entry is read on or made: whether an entry with this header may come.
+    virtual bool Expects(const PackEntryHeader& header) = 0;
+    virtual void Add(const void* data, std::size_t size) = 0;
+    // After its data: whether the entry is the one expected.
+    virtual bool Matches() = 0;
+    // At the package's clean end, `length` bytes into it: whether nothing more is expected; else
+    // false, with the name of the first entry missing in `missing` (empty when none is).
+    virtual bool IsComplete(std::uint64_t length, std::string& missing) = 0;
+
+protected:
+    ~PackEntryCheck() = default;
 };
 
 class CPackFile {
@@ -52,7 +72,7 @@ public:
     PackReadStatus GetLastStatus() const { return m_status; }
     // The name in the header that the latest ReadNextEntry read, also when the entry was then
     // skipped or failed (a package cut short); "" when it read no header or the name field held
-    // no terminating NUL.
+    // no terminating NUL. After a clean end that the check did not expect, the entry missing.
     LPCSTR GetLastEntryName() const { return m_szLastName; }
 
     // Closes the package; does nothing on a closed reader.
@@ -60,6 +80,8 @@ public:
 
     // The watcher told of every entry before it is made; none when null.
     void SetWatcher(PackEntryWatcher* watcher) { m_pWatcher = watcher; }
+    // The check of every entry; none when null. Set before the first read.
+    void SetCheck(PackEntryCheck* check) { m_pCheck = check; }
 
 protected:
     // Asks for one directory of an entry archive's path, `path` ending in its backslash; true when
@@ -73,6 +95,7 @@ private:
     bool End();
     bool Skip();
     bool Fail();
+    bool Changed();
     bool SkipData(std::uint32_t size);
     std::FILE* CreateArchive(LPCSTR archivePath);
     void CreateDirectoriesOf(LPCSTR archivePath);
@@ -84,6 +107,8 @@ private:
 
     std::FILE* m_pStream = nullptr;
     PackEntryWatcher* m_pWatcher = nullptr;
+    PackEntryCheck* m_pCheck = nullptr;
+    std::uint64_t m_nConsumed = 0;  // bytes of the package read so far
     // The latest entry's archive and the folders made for it, in the order they were made.
     char m_szArchivePath[MAX_PATH] = "";
     std::vector<std::string> m_madeFolders;

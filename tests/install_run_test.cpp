@@ -229,7 +229,7 @@ protected:
                 PostThreadMessageA(ui, WM_QUIT, 0, 0);
             }
         });
-        dlg->RunExtraction(destDir.c_str());
+        dlg->RunExtraction(destDir.c_str(), nullptr);
         returned = true;
         driver.join();
         // The dialog manager posts the quit message again for an outer loop; the next run in this
@@ -953,7 +953,7 @@ TEST_F(InstallRun, WithoutAWorkerTheDialogEndsAtOnce)
         if (!WaitUntil([&] { return ended.load(); }, kTimeoutMs)) PostThreadMessageA(ui, WM_QUIT, 0, 0);
     });
     DWORD start = GetTickCount();
-    noWorker.RunExtraction(dest.c_str());
+    noWorker.RunExtraction(dest.c_str(), nullptr);
     DWORD took = GetTickCount() - start;
     ended = true;
     watchdog.join();

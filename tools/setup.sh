@@ -12,6 +12,7 @@ packages=(
   fonts-wine x11-utils                                      # Wine's fonts (caption buttons), xdpyinfo (the demo)
   googletest                                                # GoogleTest's sources
   zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
+  libssl-dev openssl osslsigncode                           # SHA-256 for mkpak; signing in the tests
   locales                                                   # a double-byte locale for the tests
 )
 "$root/tools/install-missing.sh" "${packages[@]}"

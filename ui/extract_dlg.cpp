@@ -39,9 +39,10 @@ CExtractDlg::~CExtractDlg()
     DeleteCriticalSection(&m_csNoted);
 }
 
-void CExtractDlg::RunExtraction(LPCSTR destDir)
+void CExtractDlg::RunExtraction(LPCSTR destDir, const SetupStamp* stamp)
 {
     m_strDestDir = destDir;
+    m_pStamp = stamp;
     DoModal();
 }
 

@@ -20,7 +20,7 @@ public:
     ~CExtractDlg() override;
 
     // Stores the destination (exactly as given) and runs the dialog until the worker ends it.
-    void RunExtraction(LPCSTR destDir);
+    void RunExtraction(LPCSTR destDir, const SetupStamp* stamp);
 
     // What the worker does with the dialog, from the worker's thread. ShowFile and Step only note
     // the progress, at no cost to the worker: the dialog's thread shows it from a timer, at most
@@ -29,6 +29,7 @@ public:
     // dialog's thread, after it has shown the latest progress, and wait while the question is open.
     const CString& GetDestination() const override { return m_strDestDir; }
     const std::vector<std::string>& GetEarlierEntries() const override { return m_earlier; }
+    const SetupStamp* GetStamp() const override { return m_pStamp; }
     bool IsCancelled() const override { return m_bCancel.load(); }
     void ShowFile(LPCSTR path) override;  // the file label
     void Step() override;                 // the bar
@@ -43,6 +44,7 @@ public:
     std::atomic<bool> m_bCancel{false};  // one writer (the dialog's thread), one reader (the worker)
     CString m_strDestDir;                // written before the worker starts, then only read
     std::vector<std::string> m_earlier;  // the same: the earlier installation's entries
+    const SetupStamp* m_pStamp = nullptr;  // the same: the package's stamp, if any
     CProgressCtrl m_progress;
 
 protected:

@@ -8,6 +8,9 @@
 #include "setup_defaults.h"
 #include "setup_names.h"
 #include "setup_script.h"
+#include "signing.h"
+#include "stamp.h"
+#include "staging.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -111,7 +114,7 @@ struct PackSummary {
     std::uint64_t nPacked = 0, nLargestArchive = 0, nStored = 0;
 };
 
-bool WritePackage(const BuildOptions& options, const ProductScan& scan, PackSummary& summary)
+bool WritePackage(const BuildOptions& options, const ProductScan& scan, CStaging& staging, PackSummary& summary)
 {
     CProgress::Mode mode = !ShowsSummary(options.verbosity) ? CProgress::Mode::kOff
                            : IsTerminal(stdout)             ? CProgress::Mode::kTerminal
@@ -119,7 +122,7 @@ bool WritePackage(const BuildOptions& options, const ProductScan& scan, PackSumm
     CProgress progress(mode, stdout);
     progress.Start(scan.files.size(), scan.nTotalBytes);
     CPackWriter writer(options.nLevel);
-    bool ok = writer.Create(options.setupDir / SetupFile::kPackage);
+    bool ok = writer.Create(options.setupDir / SetupFile::kPackage);  // staged as data.pak.partial
     for (const ProductFile& file : scan.files) {
         PackedEntry packed;
         if (!ok || !(ok = writer.AddFile(file, progress, packed))) break;
@@ -127,27 +130,99 @@ bool WritePackage(const BuildOptions& options, const ProductScan& scan, PackSumm
         summary.nLargestArchive = std::max(summary.nLargestArchive, packed.nPackedSize);
         summary.nStored += packed.bStored;
     }
-    ok = ok && writer.Finish();
+    ok = ok && writer.Complete();
     progress.Finish();
-    if (!ok) Refuse(writer.Error() + "; no package written");
-    return ok;
+    if (!ok) return Refuse(writer.Error() + "; no package written"), false;
+    writer.Release();
+    staging.Add(SetupFile::kPackage);
+    return true;
 }
 
-bool PlaceFile(const fs::path& given, const fs::path& target, const std::string& fallback, bool complete)
+// Stages a copy of `given`; else, for a complete setup directory, `fallback` when there is no
+// such file yet. A file already there stays.
+bool PlaceFile(const fs::path& given, const std::string& name, const std::string& fallback, bool complete,
+               const fs::path& dir, CStaging& staging)
 {
     std::error_code ec;
+    const fs::path target = dir / name;
     if (!given.empty()) {
         if (fs::exists(target, ec) && fs::equivalent(given, target, ec)) return true;
         std::string bytes;
-        if (ReadFileBytes(given, bytes) && WriteFileBytes(target, bytes)) return true;
+        if (ReadFileBytes(given, bytes) && staging.Write(name, bytes)) return true;
         Refuse("cannot copy " + Quote(given) + " to " + Quote(target));
         return false;
     }
     if (!complete || fallback.empty() || fs::exists(target, ec)) return true;
-    if (WriteFileBytes(target, fallback)) return true;
+    if (staging.Write(name, fallback)) return true;
     Refuse("cannot write " + Quote(target));
     return false;
 }
+
+// The setup directory's input as the installer will find it: the new file, else the one there.
+fs::path InputPath(const fs::path& dir, const std::string& name, const CStaging& staging)
+{
+    return staging.Has(name) ? staging.PathOf(name) : dir / name;
+}
+
+// Stages the installer, stamped with the digests of the staged and kept inputs (for a complete
+// setup directory), then signed when a signing command is given.
+bool PlaceInstaller(const BuildOptions& options, const fs::path& program, CStaging& staging)
+{
+    const fs::path& dir = options.setupDir;
+    std::string image;
+    if (!ReadFileBytes(program, image)) return Refuse("cannot read " + Quote(program)), false;
+    if (options.bComplete) {
+        const StampInputs inputs{InputPath(dir, SetupFile::kScript, staging), InputPath(dir, SetupFile::kLog, staging),
+                                 InputPath(dir, SetupFile::kPicture, staging),
+                                 InputPath(dir, SetupFile::kPackage, staging)};
+        SetupStamp stamp;
+        std::string error;
+        if (!ComputeStamp(inputs, stamp, error)) return Refuse(error + "; nothing written"), false;
+        if (!StampProgram(image, stamp, error)) return Refuse(Quote(program) + " " + error + "; nothing written"), false;
+    }
+    if (!staging.Write(SetupFile::kInstaller, image))
+        return Refuse("cannot write " + Quote(staging.PathOf(SetupFile::kInstaller))), false;
+    std::string error;
+    if (!options.signCommand.empty() && !SignProgram(options.signCommand, staging.PathOf(SetupFile::kInstaller), error))
+        return Refuse(error + "; nothing written"), false;
+    return true;
+}
+
+// A signed copy of the uninstaller takes the original's place in the package.
+bool SignUninstaller(const BuildOptions& options, ProductScan& scan, CStaging& staging)
+{
+    for (ProductFile& file : scan.files) {
+        if (file.strName != SetupFile::kUninstaller) continue;
+        const fs::path copy = staging.Scratch(SetupFile::kUninstaller);
+        std::string bytes, error;
+        if (!ReadFileBytes(file.source, bytes) || !WriteFileBytes(copy, bytes))
+            return Refuse("cannot copy " + Quote(file.source) + " to " + Quote(copy)), false;
+        if (!SignProgram(options.signCommand, copy, error)) return Refuse(error + "; nothing written"), false;
+        std::error_code ec;
+        const std::uint64_t size = fs::file_size(copy, ec);
+        if (ec) return Refuse("cannot read " + Quote(copy)), false;
+        scan.nTotalBytes += size - file.nSize;
+        file.source = copy;
+        file.nSize = size;
+    }
+    return true;
+}
+
+// Removes the setup directory that this run made, when a failed run leaves it empty.
+class MadeFolder {
+public:
+    explicit MadeFolder(const fs::path& dir) : m_dir(dir), m_bExisted(fs::exists(dir, m_ec)) {}
+    ~MadeFolder()
+    {
+        if (!m_bExisted && !m_bKeep) fs::remove(m_dir, m_ec);
+    }
+    void Keep() { m_bKeep = true; }
+
+private:
+    fs::path m_dir;
+    std::error_code m_ec;
+    bool m_bExisted, m_bKeep = false;
+};
 
 }  // namespace
 
@@ -193,10 +268,14 @@ int RunBuild(const BuildOptions& options)
         if (!refusal.empty()) return Refuse(refusal + "; no package written");
     }
 
+    MadeFolder made(options.setupDir);
     fs::create_directories(options.setupDir, ec);
     if (ec) return Refuse("cannot create " + Quote(options.setupDir) + ": " + ec.message());
+    CStaging staging(options.setupDir);  // removes every file of a run that fails
+    if (!uninstallExe.empty() && !options.signCommand.empty() && !SignUninstaller(options, scan, staging))
+        return kExitFailed;
     PackSummary packed;
-    if (!WritePackage(options, scan, packed)) return kExitFailed;
+    if (!WritePackage(options, scan, staging, packed)) return kExitFailed;
 
     std::vector<std::uint64_t> sizes;
     for (const ProductFile& file : scan.files) sizes.push_back(file.nSize);
@@ -214,12 +293,16 @@ int RunBuild(const BuildOptions& options)
     // The installer lists a product that ships its uninstaller in Apps & features.
     if (!uninstallExe.empty())
         script = SetIniKeys(script, Script::kUninstaller.section, {{Script::kUninstaller.key, SetupFile::kUninstaller}});
-    if (!WriteFileBytes(scriptPath, script)) return Refuse("cannot write " + Quote(scriptPath));
+    if (!staging.Write(SetupFile::kScript, script)) return Refuse("cannot write " + Quote(scriptPath));
 
-    if (!PlaceFile(setupExe, options.setupDir / SetupFile::kInstaller, std::string(), false) ||
-        !PlaceFile(options.face, options.setupDir / SetupFile::kPicture, MakeDefaultFace(), options.bComplete) ||
-        !PlaceFile(options.logTemplate, options.setupDir / SetupFile::kLog, MakeDefaultLogTemplate(), options.bComplete))
+    if (!PlaceFile(options.face, SetupFile::kPicture, MakeDefaultFace(), options.bComplete, options.setupDir, staging) ||
+        !PlaceFile(options.logTemplate, SetupFile::kLog, MakeDefaultLogTemplate(), options.bComplete, options.setupDir,
+                   staging) ||
+        (!setupExe.empty() && !PlaceInstaller(options, setupExe, staging)))
         return kExitFailed;
+    std::string failed;
+    if (!staging.Commit(failed)) return Refuse("cannot write " + Quote(options.setupDir / failed));
+    made.Keep();
 
     if (ShowsSummary(options.verbosity)) {
         char installed[32], packedSize[32];

@@ -16,7 +16,9 @@ const char kUsage[] =
     "Commands:\n"
     "  build PRODUCT_FOLDER SETUP_DIR   write SETUP_DIR/data.pak and the package keys of setup.ini\n"
     "  list PACKAGE                     print each entry's packed size, installed size and name\n"
-    "  verify PACKAGE                   unpack every entry in memory and check its CRC\n"
+    "  verify PACKAGE                   unpack every entry in memory and check its CRC; for a setup\n"
+    "                                   directory also check it against its setup.exe's stamp\n"
+    "  stamp SETUP_DIR                  stamp SETUP_DIR/setup.exe with the digests of the rest\n"
     "\n"
     "PACKAGE is a package file or a setup directory holding data.pak.\n"
     "Run 'mkpak COMMAND --help' for a command's options.\n"
@@ -48,7 +50,9 @@ const char kBuildUsage[] =
     "                   setup.ini with both sections when there is none; files given below are\n"
     "                   copied, a face.bmp, uninstall.ini or setup.ini already in SETUP_DIR is kept,\n"
     "                   others get mkpak's defaults; setup.exe is the installer beside mkpak or the\n"
-    "                   one this project builds (build/win/setup.exe)\n"
+    "                   one this project builds (build/win/setup.exe), stamped with the SHA-256\n"
+    "                   digests of setup.ini, uninstall.ini, face.bmp and every entry of data.pak,\n"
+    "                   which it checks before it uses any of them\n"
     "  --uninstaller    also install the uninstaller: it is packed as \"uninstall.exe\" at the top\n"
     "                   of the product, which must not have a file of that name; it is the one\n"
     "                   beside mkpak or the one this project builds (build/win/uninstall.exe); a\n"
@@ -61,8 +65,22 @@ const char kBuildUsage[] =
     "                   the uninstaller executable to pack (implies --uninstaller)\n"
     "  --face FILE      the picture to copy as face.bmp\n"
     "  --uninstall FILE the uninstall log template to copy as uninstall.ini\n"
+    "  --sign COMMAND   sign the uninstaller before it is packed and setup.exe after it is\n"
+    "                   stamped, with COMMAND run through the shell (sh; cmd on Windows): \"{in}\"\n"
+    "                   in it stands for the program's quoted path, \"{out}\" for a path where the\n"
+    "                   command writes the signed program; without \"{in}\" the path is appended,\n"
+    "                   without \"{out}\" the command signs in place. A command that fails or leaves\n"
+    "                   the program unsigned stops mkpak, and SETUP_DIR stays as it was\n"
     "  -v, --verbose    show progress and the summary even when output is not a terminal\n"
     "  -q, --quiet      show nothing but problems, even on a terminal\n";
+
+const char kStampUsage[] =
+    "Usage: mkpak stamp [--sign COMMAND] SETUP_DIR\n"
+    "\n"
+    "Stamps SETUP_DIR/setup.exe with the SHA-256 digests of SETUP_DIR's setup.ini, uninstall.ini and\n"
+    "face.bmp (or that they are absent) and of every entry of data.pak, replacing an earlier stamp;\n"
+    "for a setup directory assembled or edited by hand. A signed setup.exe is refused: stamp first,\n"
+    "then sign. --sign COMMAND signs it afterwards, as 'mkpak build --sign' does.\n";
 
 const char kListUsage[] =
     "Usage: mkpak list [--codepage N] PACKAGE\n"
@@ -77,7 +95,8 @@ const char kVerifyUsage[] =
     "Reads every entry as the installer will: its header, its name, its zip archive, and the first\n"
     "member, decompressed to its end with its CRC and size checked. Each damaged entry is reported\n"
     "on stderr with its name and offset, and the exit status is 1. On a terminal (or with -v) a\n"
-    "sound package gets a one-line summary.\n";
+    "sound package gets a one-line summary. When PACKAGE is a setup directory whose setup.exe is\n"
+    "stamped, each input is also checked against the stamp and the first that differs is named.\n";
 
 bool ParseNumber(const std::string& text, unsigned long maximum, unsigned long& value)
 {
@@ -168,6 +187,11 @@ int Build(const std::vector<std::string>& args)
             if (value) (name == "--complete" ? options.bComplete : options.bUninstaller) = true;
             return 0;
         }
+        if (name == "--sign") {
+            if (value && value->empty()) return -1;
+            if (value) options.signCommand = *value;
+            return 1;
+        }
         if (name == "--level") {
             unsigned long n = 0;
             if (value && !ParseNumber(*value, 9, n)) return -1;
@@ -209,6 +233,27 @@ int Inspect(const std::vector<std::string>& args, const char* usage, int (*run)(
     return run(options);
 }
 
+int Stamp(const std::vector<std::string>& args)
+{
+    StampOptions options;
+    unsigned codePage = 0;
+    auto option = [&](const std::string& name, const std::string* value) -> int {
+        if (name == "--sign") {
+            if (value && value->empty()) return -1;
+            if (value) options.signCommand = *value;
+            return 1;
+        }
+        return name == "--codepage" ? -1 : CommonOption(name, value, codePage, options.verbosity);
+    };
+    Parsed parsed;
+    int rc = kExitOk;
+    if (!Parse(args, kStampUsage, option, parsed, rc)) return rc;
+    if (parsed.bHelp) return std::fputs(kStampUsage, stdout), kExitOk;
+    if (parsed.positional.size() != 1) return UsageError("give one SETUP_DIR", kStampUsage);
+    options.setupDir = PathFromUtf8(parsed.positional[0]);
+    return RunStamp(options);
+}
+
 }  // namespace
 
 bool ShowsSummary(Verbosity verbosity)
@@ -224,5 +269,6 @@ int RunMkpak(const std::vector<std::string>& args)
     if (command == "build") return Build(args);
     if (command == "list") return Inspect(args, kListUsage, RunList);
     if (command == "verify") return Inspect(args, kVerifyUsage, RunVerify);
+    if (command == "stamp") return Stamp(args);
     return UsageError("unknown command " + command, kUsage);
 }

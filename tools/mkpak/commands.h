@@ -19,6 +19,13 @@ struct BuildOptions {
     bool bComplete = false;
     bool bUninstaller = false;  // add the uninstaller to the product as "uninstall.exe"
     fs::path script, setupExe, face, logTemplate, uninstallExe;  // empty when not given
+    std::string signCommand;  // the vendor's signing command; empty for none
+    Verbosity verbosity = Verbosity::kAuto;
+};
+
+struct StampOptions {
+    fs::path setupDir;
+    std::string signCommand;
     Verbosity verbosity = Verbosity::kAuto;
 };
 
@@ -31,6 +38,10 @@ struct InspectOptions {
 int RunBuild(const BuildOptions& options);
 int RunList(const InspectOptions& options);
 int RunVerify(const InspectOptions& options);
+int RunStamp(const StampOptions& options);
+// Checks a setup directory against the stamp of its setup.exe, naming the first input that
+// differs; done when setup.exe is missing or carries no stamp.
+int VerifyStamp(const fs::path& setupDir, Verbosity verbosity);
 
 // Parses the command line (without the program name) and runs the command.
 int RunMkpak(const std::vector<std::string>& args);

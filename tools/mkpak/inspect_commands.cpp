@@ -75,5 +75,10 @@ int RunVerify(const InspectOptions& options)
     else if (rc == kExitOk && ShowsSummary(options.verbosity))
         std::printf("%s: %llu entries verified, %llu bytes installed\n", PathToUtf8(package).c_str(),
                     static_cast<unsigned long long>(count), static_cast<unsigned long long>(installed));
+    std::error_code ec;
+    if (fs::is_directory(options.package, ec)) {
+        const int stamped = VerifyStamp(options.package, options.verbosity);
+        if (rc == kExitOk) rc = stamped;
+    }
     return rc;
 }

@@ -162,20 +162,26 @@ bool CPackWriter::WriteArchive(const ProductFile& file, bool deflate, CProgress*
     return true;
 }
 
-bool CPackWriter::Finish()
+bool CPackWriter::Complete()
 {
     if (!m_pFile) return Fail("no package is open");
     bool ok = CloseWrittenFile(m_pFile);
     m_pFile = nullptr;
     std::error_code ec;
     if (ok) fs::resize_file(m_tempPath, m_nEnd, ec);
-    if (!ok || ec || !RenameOver(m_tempPath, m_path)) {
+    if (!ok || ec) {
         Fail("cannot write \"" + PathToUtf8(m_path) + "\"");
         Abandon();
         return false;
     }
-    m_tempPath.clear();
     return true;
+}
+
+fs::path CPackWriter::Release()
+{
+    fs::path temp = m_tempPath;
+    m_tempPath.clear();
+    return temp;
 }
 
 void CPackWriter::Abandon()

@@ -1,7 +1,8 @@
 // Writes a package: one entry per file, each a 268-byte header and a complete zip archive whose
 // one member holds the file's bytes. Archives are written in place inside the package through a
 // fixed buffer, so memory stays the same whatever the size of the files. The package is built
-// under a temporary name beside its final one and takes the final name only when complete.
+// under a temporary name beside its final one, which its caller moves into place when all of its
+// output is complete.
 #pragma once
 
 #include "product_scan.h"
@@ -27,8 +28,11 @@ public:
 
     bool Create(const fs::path& path);
     bool AddFile(const ProductFile& file, CProgress& progress, PackedEntry& packed);
-    // Completes the package under its final name.
-    bool Finish();
+    // Completes the package but leaves it under its temporary name (the final name with
+    // ".partial"), for the caller to move into place with the rest of its output.
+    bool Complete();
+    // The completed temporary file, which from now on is the caller's to move or remove.
+    fs::path Release();
     // Removes the unfinished package; the final name is left as it was.
     void Abandon();
     const std::string& Error() const { return m_strError; }

@@ -25,3 +25,9 @@ bool RenameOver(const fs::path& from, const fs::path& to);
 bool IsTerminal(FILE* stream);
 // The folder of the running mkpak executable; empty when it cannot be found.
 fs::path GetExecutableDir();
+
+// `path` as one word of the command interpreter that RunShellCommand uses (sh, cmd).
+std::string QuoteForShell(const fs::path& path);
+// Runs a command line (UTF-8) through the system's command interpreter, its output going where
+// mkpak's goes; the exit status, or -1 when it could not be run.
+int RunShellCommand(const std::string& command);

@@ -1,8 +1,10 @@
 #include "system.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 fs::path PathFromUtf8(const std::string& utf8)
 {
@@ -49,4 +51,20 @@ fs::path GetExecutableDir()
     std::error_code ec;
     fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::path() : self.parent_path();
+}
+
+std::string QuoteForShell(const fs::path& path)
+{
+    std::string quoted = "'";
+    for (char c : path.string()) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+int RunShellCommand(const std::string& command)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int status = std::system(command.c_str());
+    if (status == -1 || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }

@@ -5,6 +5,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 fs::path PathFromUtf8(const std::string& utf8)
 {
@@ -54,4 +55,19 @@ fs::path GetExecutableDir()
     DWORD length = GetModuleFileNameW(nullptr, path, 32768);
     if (length == 0 || length >= 32768) return fs::path();
     return fs::path(std::wstring(path, length)).parent_path();
+}
+
+std::string QuoteForShell(const fs::path& path)
+{
+    return "\"" + PathToUtf8(path) + "\"";  // a Windows path holds no quote
+}
+
+int RunShellCommand(const std::string& command)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // cmd /c takes the line after its first and last quote away when it starts with one; a pair
+    // of quotes around the whole keeps the command's own.
+    const std::wstring wide = PathFromUtf8("\"" + command + "\"").wstring();
+    return _wsystem(wide.c_str());
 }

@@ -204,9 +204,12 @@ TEST_F(BuildTest, CompleteSetupDirectoryNeedsAnInstallerAndFillsInDefaults)
     EXPECT_NE(missing.strErr.find("nowhere.exe\" is no file"), std::string::npos) << missing.strErr;
     EXPECT_FALSE(fs::exists(setup / "data.pak"));
 
-    WriteFile(dir / "built" / "setup.exe", "MZ installer");
+    const std::string installer = MinimalProgram("installer");
+    WriteFile(dir / "built" / "setup.exe", installer);
     ASSERT_EQ(Build({"--complete", "--setup-exe", (dir / "built" / "setup.exe").string()}).nExit, 0);
-    EXPECT_EQ(ReadFile(setup / "setup.exe"), "MZ installer");
+    std::string placed = ReadFile(setup / "setup.exe");
+    placed.replace(0x98, 4, 4, '\0');  // the checksum, set with the stamp
+    EXPECT_EQ(placed.substr(0, installer.size()), installer) << "the installer, its stamp behind it";
     EXPECT_EQ(ReadFile(setup / "uninstall.ini"), "[uninstall]\r\n");
     EXPECT_EQ(ReadFile(setup / "setup.ini"),
               "[main]\r\ntitle=product Setup\r\nlocation=C:\\product\r\nlaunch=game.exe\r\ntotalfiles=5\r\n"
@@ -248,14 +251,14 @@ TEST_F(BuildTest, SetupDirectoryInsideTheProductFolderIsRefused)
 TEST_F(BuildTest, UninstallerIsPackedAtTheTopOfTheProductInPackageOrder)
 {
     fs::path uninstaller = dir / "built" / "uninstall.exe";
-    WriteFile(uninstaller, "MZ uninstaller");
+    WriteFile(uninstaller, MinimalProgram("uninstaller"));
     WriteFile(product / "zebra.txt", "after it");
     ASSERT_EQ(Build({"--uninstall-exe", uninstaller.string()}).nExit, 0) << "--uninstall-exe implies --uninstaller";
     std::vector<std::string> names;
     for (const RawEntry& e : Entries()) {
         names.push_back(e.strName);
         if (e.strName == "uninstall.exe") {
-            EXPECT_EQ(UnzipFirstMember(e.strData, dir.Path()).strContent, "MZ uninstaller");
+            EXPECT_EQ(UnzipFirstMember(e.strData, dir.Path()).strContent, MinimalProgram("uninstaller"));
         }
     }
     EXPECT_EQ(names, (std::vector<std::string>{"bin\\game.dat", "docs\\manual.txt", "empty", "readme.txt",

@@ -39,6 +39,26 @@ std::string ReadFile(const fs::path& path)
     return s.str();
 }
 
+std::string MinimalProgram(const std::string& tag, std::uint32_t signedAt, std::uint32_t signedSize)
+{
+    std::string image(0x40 + 24 + 240, '\0');
+    auto put = [&](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) image[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    image[0] = 'M';
+    image[1] = 'Z';
+    put(0x3C, 0x40, 4);
+    image.replace(0x40, 4, std::string("PE\0\0", 4));
+    put(0x44, 0x8664, 2);          // the machine
+    put(0x54, 240, 2);             // the optional header's size
+    const std::size_t optional = 0x58;
+    put(optional, 0x20B, 2);       // PE32+
+    put(optional + 108, 16, 4);    // data directories
+    put(optional + 112 + 4 * 8, signedAt, 4);
+    put(optional + 112 + 4 * 8 + 4, signedSize, 4);
+    return image + tag;
+}
+
 std::string NoiseBytes(std::size_t size, unsigned seed)
 {
     std::mt19937 random(seed);

@@ -23,6 +23,9 @@ private:
 
 void WriteFile(const fs::path& path, const std::string& bytes);  // creates the parent folders
 std::string ReadFile(const fs::path& path);
+// The headers of a 64-bit Windows program and nothing else, then `tag`; `signedAt` and
+// `signedSize` fill the security directory entry as a signature would.
+std::string MinimalProgram(const std::string& tag, std::uint32_t signedAt = 0, std::uint32_t signedSize = 0);
 // Bytes that deflate cannot shrink, the same for the same seed.
 std::string NoiseBytes(std::size_t size, unsigned seed);
 

@@ -1,0 +1,32 @@
+// The stamp as the package tool makes and reads it: digests of a setup directory's inputs, put
+// into (or read from) a setup.exe.
+#pragma once
+
+#include "setup_stamp.h"
+#include "system.h"
+
+#include <string>
+
+// The files that the stamp covers; an empty path, or a file that does not exist, is stamped as
+// absent. The package must exist.
+struct StampInputs {
+    fs::path script, logTemplate, face, package;
+};
+// The inputs of the setup directory `dir` under their own names.
+StampInputs SetupDirInputs(const fs::path& dir);
+
+// Hashes every input; false with the reason when one cannot be read or the package is cut short.
+bool ComputeStamp(const StampInputs& inputs, SetupStamp& stamp, std::string& error);
+
+// The first input in which `actual` differs from `expected`, named as the installer names it
+// ("setup.ini", "data.pak: NAME", ...); empty when they agree.
+std::string FirstDifference(const SetupStamp& expected, const SetupStamp& actual);
+
+enum class ProgramStamp { kNone, kFound, kDamaged, kNotAProgram };
+// Finds the stamp of a program's bytes; `start` is where it begins.
+ProgramStamp ReadProgramStamp(const std::string& image, SetupStamp& stamp, std::size_t& start);
+
+// Puts `stamp` into the program `image` in place of one it carries, and sets its PE checksum;
+// false with the reason for a file that is no program or is signed already (a signature made
+// before the stamp would no longer match).
+bool StampProgram(std::string& image, const SetupStamp& stamp, std::string& error);
