@@ -179,6 +179,9 @@ TEST(MkpakPackage, ScriptThatDoesNotFitTheDriveIsReportedAndTheOldOneKept)
     ASSERT_TRUE(DeleteFileA(reserve.c_str()));
 
     EXPECT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 1u);
-    EXPECT_TRUE(FileExists(setup + "\\data.pak"));
+    // Nothing of the build is left: the package goes with the script that could not follow it.
+    EXPECT_FALSE(FileExists(setup + "\\data.pak"));
+    EXPECT_FALSE(FileExists(setup + "\\data.pak.partial"));
+    EXPECT_FALSE(FileExists(setup + "\\setup.ini.partial"));
     EXPECT_EQ(ReadWholeFile(setup + "\\setup.ini"), script);
 }

@@ -251,6 +251,13 @@ protected:
         return setup + "\\";
     }
 
+    // Puts the installer as built, without a stamp, in place of the stamped one of `setupDir`,
+    // for a test that changes the setup directory after mkpak made it.
+    void Unstamp(const std::string& setupDir)
+    {
+        ASSERT_TRUE(CopyFileA(Beside("setup.exe").c_str(), (setupDir + "setup.exe").c_str(), FALSE));
+    }
+
     std::string SetupFile(const std::string& setupDir, const char* name) const
     {
         return setupDir + name;
@@ -426,6 +433,7 @@ TEST_F(Installer, TwoCharacterDestinationIsRefusedAndThreeAreMeasured)
 TEST_F(Installer, TooLittleSpaceIsRefusedWithTheRequiredAmount)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    Unstamp(setupDir);
     // Far more than any disk that the tests run on has free.
     WritePrivateProfileStringA("main", "needspace", "2000000000", (setupDir + "setup.ini").c_str());
     HWND dialog = StartAtDestination(setupDir, kTitle, m_location, 2000000000);
@@ -445,6 +453,7 @@ TEST_F(Installer, TooLittleSpaceIsRefusedWithTheRequiredAmount)
 TEST_F(Installer, WithoutScriptTheDialogIsEmptyAndRefusesTheEmptyDestination)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    Unstamp(setupDir);
     ASSERT_TRUE(DeleteFileA((setupDir + "setup.ini").c_str()));
     HWND dialog = StartAtDestination(setupDir, "", "", 0);
     ASSERT_NE(dialog, nullptr);
@@ -557,6 +566,7 @@ TEST_F(Installer, DestinationTypedWithTrailingBackslashReachesTheLogUnchanged)
 TEST_F(Installer, MissingPackageEndsAfterItsMessageWithOnlyTheLogTemplate)
 {
     std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    Unstamp(setupDir);
     ASSERT_TRUE(DeleteFileA((setupDir + "data.pak").c_str()));
     HWND dialog = StartAtDestination(setupDir);
     ASSERT_NE(dialog, nullptr);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -175,6 +176,12 @@ protected:
         EXPECT_EQ(code, 0u) << "mkpak could not build the setup directory";
         RemoveTree(product);
         return setup + "\\";
+    }
+
+    // Puts the installer as built, without a stamp, in place of the stamped one of `setupDir`.
+    void Unstamp(const std::string& setupDir)
+    {
+        ASSERT_TRUE(CopyFileA(Beside("setup.exe").c_str(), (setupDir + "setup.exe").c_str(), FALSE));
     }
 
     // Starts setup.exe from `setupDir`, types `dest` into its destination dialog and presses Install.
@@ -704,6 +711,7 @@ TEST_F(Uninstaller, APackageCutInsideASubFolderLeavesNothingAfterTheRemoval)
     std::vector<ProductFile> files = SmallProduct();
     files.push_back({"zzz\\deeper\\last.bin", SampleBytes(50000, 9)});
     const std::string setupDir = MakeSetupDir(files, Script(m_dest));
+    Unstamp(setupDir);
     const std::string package = setupDir + "data.pak";
     std::string bytes = ReadWholeFile(package);
     WriteWholeFile(package, bytes.substr(0, bytes.size() - 1000));
@@ -715,6 +723,134 @@ TEST_F(Uninstaller, APackageCutInsideASubFolderLeavesNothingAfterTheRemoval)
     UninstallSaying(Removed());
     EXPECT_FALSE(DirectoryExists(m_dest)) << "left: " << testing::PrintToString(Names(TreeOf(m_dest)));
     ExpectNoShortcutsLeft();
+}
+
+// --- A stamped setup directory changed after it was published ------------------------------------
+
+namespace {
+
+// The package's entries as they lie in it: each one's header and data.
+std::vector<std::string> SplitPackage(const std::string& package)
+{
+    std::vector<std::string> entries;
+    for (std::size_t at = 0; package.size() - at >= 268;) {
+        const auto* size = reinterpret_cast<const unsigned char*>(package.data() + at + 264);
+        const std::size_t length = 268 + (size[0] | size[1] << 8 | size[2] << 16 | size[3] << 24);
+        entries.push_back(package.substr(at, length));
+        at += length;
+    }
+    return entries;
+}
+
+std::string Joined(const std::vector<std::string>& entries)
+{
+    std::string package;
+    for (const std::string& entry : entries) package += entry;
+    return package;
+}
+
+std::string ChangedMessage(const std::string& input)
+{
+    return "Setup cannot continue: its files were changed or damaged after they were published.\n" + input +
+           "\nPlease get the product again from its publisher.";
+}
+
+}  // namespace
+
+// The script, the log template and the picture are checked before any dialog: the message, and
+// nothing made. A sound one is held open against writing while the installer runs.
+TEST_F(Uninstaller, AStampedInstallerRefusesAChangedInputAtStartUp)
+{
+    const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_dest));
+    {
+        auto setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+        HWND dialog = WaitForDialog(kTitle, setup->Id());
+        ASSERT_NE(dialog, nullptr) << "a sound setup directory is installed from";
+        HANDLE script = CreateFileA((setupDir + "setup.ini").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(script, INVALID_HANDLE_VALUE) << "setup.ini can be changed after its check";
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        if (script != INVALID_HANDLE_VALUE) CloseHandle(script);
+        PressCloseBox(dialog);
+        ASSERT_TRUE(setup->Ends(kTimeoutMs));
+    }
+    for (const char* input : {"setup.ini", "uninstall.ini", "face.bmp"}) {
+        SCOPED_TRACE(input);
+        const std::string path = setupDir + input, original = ReadWholeFile(path);
+        std::string changed = original;
+        changed[changed.size() / 2] ^= 0x01;
+        WriteWholeFile(path, changed);
+        auto setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+        HWND box = WaitForDialog("setup", setup->Id(), kTimeoutMs);
+        ASSERT_NE(box, nullptr) << "no message";
+        EXPECT_EQ(MessageBoxText(box), ChangedMessage(input));
+        EXPECT_EQ(FindDialogNow(kTitle, setup->Id()), nullptr) << "the message comes before any dialog";
+        PressButton(box, IDOK);
+        EXPECT_TRUE(setup->Ends(kTimeoutMs));
+        EXPECT_FALSE(DirectoryExists(m_dest));
+        WriteWholeFile(path, original);
+    }
+    ExpectNoShortcutsLeft();
+}
+
+// A package entry is checked while its archive is written and before it is decompressed: the
+// files before it stay, installed and logged; nothing of it reaches its name; the run ends as an
+// incomplete one, with no shortcuts, no count in the log and no finish dialog.
+TEST_F(Uninstaller, AStampedInstallerStopsAtTheFirstEntryThatDiffers)
+{
+    // In package order: bin\game.exe, data\levels\one.dat, empty.txt, readme.txt, uninstall.exe.
+    const struct {
+        const char* what;
+        std::function<void(std::vector<std::string>&)> change;
+        const char* named;
+        std::vector<std::string> kept;  // the files installed before it
+    } cases[] = {
+        {"a byte in the middle entry", [](std::vector<std::string>& e) { e[1][e[1].size() / 2] ^= 0x01; },
+         "data\\levels\\one.dat", {"bin\\game.exe"}},
+        {"an entry added",
+         [](std::vector<std::string>& e) {
+             e.insert(e.begin() + 2, PackEntry("added.txt", MakeZip({{"added.txt", "not published"}})));
+         },
+         "added.txt", {"bin\\game.exe", "data\\levels\\one.dat"}},
+        {"an entry removed", [](std::vector<std::string>& e) { e.erase(e.begin() + 2); }, "readme.txt",
+         {"bin\\game.exe", "data\\levels\\one.dat"}},
+        {"two entries swapped", [](std::vector<std::string>& e) { std::swap(e[2], e[3]); }, "readme.txt",
+         {"bin\\game.exe", "data\\levels\\one.dat"}},
+        {"the package cut short", [](std::vector<std::string>& e) { e[4].resize(e[4].size() - 1000); },
+         "uninstall.exe", {"bin\\game.exe", "data\\levels\\one.dat", "empty.txt", "readme.txt"}},
+    };
+    const std::vector<ProductFile> product = SmallProduct();
+    const std::string setupDir = MakeSetupDir(product, Script(m_dest));
+    const std::string package = ReadWholeFile(setupDir + "data.pak");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> entries = SplitPackage(package);
+        ASSERT_EQ(entries.size(), 5u);
+        c.change(entries);
+        WriteWholeFile(setupDir + "data.pak", Joined(entries));
+
+        EXPECT_EQ(InstallToABox(setupDir), ChangedMessage(std::string("data.pak: ") + c.named));
+        std::set<std::string> expected{"uninstall.ini"}, logged;
+        for (const std::string& kept : c.kept) {
+            expected.insert(kept);
+            logged.insert(m_dest + "\\" + kept);
+            for (std::size_t at = kept.find('\\'); at != std::string::npos; at = kept.find('\\', at + 1))
+                expected.insert(kept.substr(0, at));
+        }
+        const Tree left = TreeOf(m_dest);
+        const std::vector<std::string> names = Names(left);
+        EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), expected);
+        for (const ProductFile& file : product) {
+            if (std::count(c.kept.begin(), c.kept.end(), file.name) && left.count(file.name)) {
+                EXPECT_EQ(left.at(file.name), file.bytes) << file.name;
+            }
+        }
+        for (const std::string& path : LoggedPaths(Log())) logged.erase(path);
+        EXPECT_TRUE(logged.empty()) << "not logged: " << testing::PrintToString(logged);
+        EXPECT_EQ(FileCount(), -1) << "the log of an incomplete installation has no count";
+        ExpectNoShortcutsLeft();
+        RemoveTree(m_dest);
+    }
 }
 
 // A read-only shortcut of the same name in the group is replaced, as the log template is.

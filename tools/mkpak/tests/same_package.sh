@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build of mkpak, run under Wine, writes the very package the native build writes,
-# names in the code page included; and each build's verify accepts the other's package.
+# names in the code page included, and stamps setup.exe alike (CNG's digests are OpenSSL's); and
+# each build's verify accepts the other's package and stamp.
 # same_package.sh NATIVE_MKPAK WINE_RUNNER WINE_PREFIX WINDOWS_MKPAK
 set -euo pipefail
 native=$1 runner=$2 prefix=$3 exe=$4
@@ -22,4 +23,15 @@ cmp "$work/native/setup.ini" "$work/windows/setup.ini"
 # The accented name is stored in code page 1252 by both.
 "$native" list "$work/windows" | grep -qF 'données\été.txt'
 LC_ALL=C grep -qaF $'donn\xe9es\\\xe9t\xe9.txt' "$work/native/data.pak"
-echo "same package from both builds"
+
+setup_exe="$(dirname "$exe")/../../setup.exe"
+"$native" build --complete --setup-exe "$setup_exe" "$product" "$work/native-complete"
+"$runner" "$prefix" "$exe" build --complete --setup-exe "$setup_exe" "$product" "$work/windows-complete"
+cmp "$work/native-complete/setup.exe" "$work/windows-complete/setup.exe"
+"$runner" "$prefix" "$exe" verify "$work/native-complete"
+printf 'x' >> "$work/native-complete/setup.ini"
+if "$runner" "$prefix" "$exe" verify "$work/native-complete" >"$work/err" 2>&1; then
+  echo "a changed setup.ini passed the Windows build's verify" >&2; exit 1
+fi
+grep -qF 'differs from its stamp: setup.ini' "$work/err"
+echo "same package and stamp from both builds"
