@@ -10,6 +10,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+#include <softpub.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -1027,3 +1030,134 @@ TEST_F(Uninstaller, TheProductIsListedInAppsAndFeaturesUntilItIsRemoved)
 }
 
 }  // namespace
+
+// --- A signed setup directory ---------------------------------------------------------------------
+
+namespace {
+
+// Runs a shell script natively, as the vendor's pipeline does. Wine starts a Unix program without
+// a handle to wait on or an exit status, so the script leaves its status in a file; the status,
+// -1 when it did not end in time, with its output in `output`.
+int RunNativeScript(const std::string& folder, const std::string& body, std::string& output)
+{
+    WriteWholeFile(folder + "\\run.sh", "(\n" + body + "\n) > out 2>&1\necho $? > status.new\nmv status.new status\n");
+    DeleteFileA((folder + "\\status").c_str());
+    const std::string script = UnixPath(folder + "\\run.sh"), dir = UnixPath(folder);
+    RunProgram("Z:\\bin\\sh", "-c \"cd '" + dir + "' && sh '" + script + "'\"");
+    const bool ended = WaitUntil([&] { return FileExists(folder + "\\status"); }, 120000);
+    output = ReadWholeFile(folder + "\\out");
+    return ended ? std::stoi(ReadWholeFile(folder + "\\status")) : -1;
+}
+
+// What WinVerifyTrust says of a file's Authenticode signature, the chain's revocation not asked.
+LONG VerifyTrust(const std::string& path)
+{
+    using VerifyFn = LONG(WINAPI*)(HWND, GUID*, LPVOID);
+    auto verify = reinterpret_cast<VerifyFn>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("wintrust.dll"), "WinVerifyTrust")));
+    if (!verify) return -1;
+    std::wstring wide(path.begin(), path.end());
+    WINTRUST_FILE_INFO file = {};
+    file.cbStruct = sizeof file;
+    file.pcwszFilePath = wide.c_str();
+    WINTRUST_DATA data = {};
+    data.cbStruct = sizeof data;
+    data.dwUIChoice = WTD_UI_NONE;
+    data.fdwRevocationChecks = WTD_REVOKE_NONE;
+    data.dwUnionChoice = WTD_CHOICE_FILE;
+    data.pFile = &file;
+    data.dwStateAction = WTD_STATEACTION_VERIFY;
+    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+    const LONG result = verify(nullptr, &action, &data);
+    data.dwStateAction = WTD_STATEACTION_CLOSE;
+    verify(nullptr, &action, &data);
+    return result;
+}
+
+// Puts a DER certificate into the machine's trusted roots of the test's prefix.
+bool TrustRoot(const std::string& der)
+{
+    using OpenFn = HCERTSTORE(WINAPI*)(LPCSTR, DWORD, HCRYPTPROV_LEGACY, DWORD, const void*);
+    using AddFn = BOOL(WINAPI*)(HCERTSTORE, DWORD, const BYTE*, DWORD, DWORD, PCCERT_CONTEXT*);
+    using CloseFn = BOOL(WINAPI*)(HCERTSTORE, DWORD);
+    HMODULE crypt32 = LoadLibraryA("crypt32.dll");
+    auto open = reinterpret_cast<OpenFn>(reinterpret_cast<void*>(GetProcAddress(crypt32, "CertOpenStore")));
+    auto add = reinterpret_cast<AddFn>(
+        reinterpret_cast<void*>(GetProcAddress(crypt32, "CertAddEncodedCertificateToStore")));
+    auto close = reinterpret_cast<CloseFn>(reinterpret_cast<void*>(GetProcAddress(crypt32, "CertCloseStore")));
+    if (!open || !add || !close) return false;
+    HCERTSTORE store = open(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+    if (!store) return false;
+    const BOOL added = add(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                           static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    close(store, 0);
+    return added != FALSE;
+}
+
+}  // namespace
+
+// The vendor's pipeline on Debian: a code-signing certificate made for the test, mkpak build
+// --sign with osslsigncode. setup.exe and the uninstaller it installs verify with osslsigncode and
+// with WinVerifyTrust, and no longer with one byte changed; the stamped, signed setup.exe finds
+// its stamp behind the signature and installs.
+TEST_F(Uninstaller, ASignedSetupDirectoryInstallsAndBothProgramsVerify)
+{
+    const std::string product = m_scratch / "product";
+    CreateDirectoryA(product.c_str(), nullptr);
+    for (const ProductFile& f : SmallProduct()) {
+        for (std::size_t slash = f.name.find('\\'); slash != std::string::npos; slash = f.name.find('\\', slash + 1))
+            CreateDirectoryA((product + "\\" + f.name.substr(0, slash)).c_str(), nullptr);
+        WriteWholeFile(product + "\\" + f.name, f.bytes);
+    }
+    WriteWholeFile(m_scratch / "script.ini", Script(m_dest));
+    WriteWholeFile(m_scratch / "leaf.ext",
+                   "basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n");
+    const std::string pipeline =
+        "set -e\n"
+        "openssl req -x509 -newkey rsa:2048 -nodes -keyout root.key -out root.pem -days 2 -subj /CN=Test-Root "
+        "-addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign\n"
+        "openssl req -newkey rsa:2048 -nodes -keyout vendor.key -out vendor.csr -subj /CN=Test-Vendor\n"
+        "openssl x509 -req -in vendor.csr -CA root.pem -CAkey root.key -CAcreateserial -days 2 -extfile leaf.ext "
+        "-out vendor.pem\n"
+        "openssl pkcs12 -export -inkey vendor.key -in vendor.pem -certfile root.pem -passout pass:test -out vendor.p12\n"
+        "openssl x509 -in root.pem -outform der -out root.der\n"
+        "'" MKPAK_NATIVE_EXE "' build -q --complete --uninstaller --script script.ini --setup-exe '" +
+        UnixPath(Beside("setup.exe")) + "' --uninstall-exe '" + UnixPath(Beside("uninstall.exe")) +
+        "' --sign 'osslsigncode sign -pkcs12 vendor.p12 -pass test -in {in} -out {out}' product setup\n"
+        "'" MKPAK_NATIVE_EXE "' verify setup\n"
+        "osslsigncode verify -CAfile root.pem -in setup/setup.exe\n";
+    std::string output;
+    ASSERT_EQ(RunNativeScript(m_scratch.Path(), pipeline, output), 0) << output;
+    ASSERT_TRUE(TrustRoot(ReadWholeFile(m_scratch / "root.der")));
+
+    const std::string setupDir = m_scratch / "setup\\";
+    EXPECT_EQ(VerifyTrust(setupDir + "setup.exe"), 0);
+    Install(setupDir, m_dest);
+    EXPECT_EQ(VerifyTrust(m_dest + "\\uninstall.exe"), 0);
+    const std::string installed = UnixPath(m_dest + "\\uninstall.exe");
+    EXPECT_EQ(RunNativeScript(m_scratch.Path(), "osslsigncode verify -CAfile root.pem -in '" + installed + "'", output), 0)
+        << output;
+
+    // One byte changed after signing: in the code of setup.exe, in the uninstaller's last bytes.
+    for (const auto& [program, at] : {std::pair<std::string, long>{setupDir + "setup.exe", 0x2000},
+                                      std::pair<std::string, long>{m_dest + "\\uninstall.exe", -100000}}) {
+        SCOPED_TRACE(program);
+        std::string bytes = ReadWholeFile(program);
+        bytes[at >= 0 ? at : bytes.size() + at] ^= 0x01;
+        const std::string changed = m_scratch / "changed.exe";
+        WriteWholeFile(changed, bytes);
+        EXPECT_NE(VerifyTrust(changed), 0);
+        EXPECT_NE(RunNativeScript(m_scratch.Path(), "osslsigncode verify -CAfile root.pem -in changed.exe", output), 0)
+            << output;
+    }
+    UninstallSaying(Removed());
+
+    // Signed, setup.exe still checks its inputs against the stamp behind the signature.
+    WriteWholeFile(setupDir + "setup.ini", ReadWholeFile(setupDir + "setup.ini") + "launch=elsewhere.exe\r\n");
+    ChildProcess setup(setupDir + "setup.exe", "", setupDir);
+    HWND box = WaitForDialog("setup", setup.Id(), kTimeoutMs);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), ChangedMessage("setup.ini"));
+    PressButton(box, IDOK);
+    EXPECT_TRUE(setup.Ends(kTimeoutMs));
+}
