@@ -765,6 +765,15 @@ std::string ChangedMessage(const std::string& input)
 TEST_F(Uninstaller, AStampedInstallerRefusesAChangedInputAtStartUp)
 {
     const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_dest));
+    // The stamp leaves setup.exe with a PE checksum that the system's own computation agrees with.
+    using CheckSumFn = DWORD(WINAPI*)(PCSTR, PDWORD, PDWORD);
+    auto checkSum = reinterpret_cast<CheckSumFn>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("imagehlp.dll"), "MapFileAndCheckSumA")));
+    ASSERT_NE(checkSum, nullptr);
+    DWORD inHeader = 0, computed = 0;
+    ASSERT_EQ(checkSum((setupDir + "setup.exe").c_str(), &inHeader, &computed), 0u);
+    EXPECT_NE(inHeader, 0u);
+    EXPECT_EQ(inHeader, computed);
     {
         auto setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
         HWND dialog = WaitForDialog(kTitle, setup->Id());

@@ -5,7 +5,10 @@
 # beside two floors on the same entry archives: a plain inflate loop with the same zlib under Wine,
 # and native bsdtar; and installs each once more with the real setup.exe, driven through its
 # dialogs on a private display as a user drives it, and once more over that installation (an
-# upgrade, which carries the earlier log's entries over). Prints the figures and the ratios.
+# upgrade, which carries the earlier log's entries over). The setup directories are stamped, as
+# mkpak build --complete makes them; each goes through the dialogs once more with the installer
+# unstamped, to show what the stamp's check costs, beside the system's SHA-256 throughput under
+# Wine. Prints the figures and the ratios.
 #
 #   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
 #
@@ -63,14 +66,14 @@ python3 "$root/tools/bench/make-trees.py" large "$work/trees"
 
 # Whole setup directories: the installer through its dialogs needs its script, picture and
 # setup.exe. No shortcut items; the program group the installer makes is removed again.
+printf '[uninstall]\r\nname=Benchmark product\r\n' >"$work/template.ini"
 for tag in 1000 5000 20000 large; do
   printf '[main]\r\ntitle=Benchmark Setup\r\nlocation=C:\\bench\r\n[shortcut]\r\ngroup=setup-bench-%s\r\nitemnum=0\r\n' \
     "$tag" >"$work/script.ini"
   "$mkpak" build -q --complete --script "$work/script.ini" --setup-exe "$build/setup.exe" \
-    "$work/trees/tree-$tag" "$work/setup-$tag"
-  printf '[uninstall]\r\nname=Benchmark product\r\n' >"$work/setup-$tag/uninstall.ini"
+    --uninstall "$work/template.ini" "$work/trees/tree-$tag" "$work/setup-$tag"
 done
-rm -f "$work/script.ini"
+rm -f "$work/script.ini" "$work/template.ini"
 rm -rf "$work/trees"
 
 # Other work on the machine comes and goes; each measurement is repeated, install and floors in
@@ -90,6 +93,12 @@ for tag in 1000 5000 20000 large; do
     # The same again over it, as an upgrade: the new log carries the first one's entries over.
     [ "$tag" = large ] || run_bench "$tag-upgrade" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; sync
+    # The same package through the same dialogs with the installer as built, which checks nothing.
+    cp "$setup/setup.exe" "$work/stamped.exe"
+    cp "$build/setup.exe" "$setup/setup.exe"
+    run_bench "$tag-unstamped" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
+    mv "$work/stamped.exe" "$setup/setup.exe"
+    rm -rf "$work/dest"; sync
     run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
     start=$(date +%s.%N)
@@ -102,6 +111,10 @@ for tag in 1000 5000 20000 large; do
   run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
   rm -rf "$work/dest"
 done
+
+echo "== SHA-256: the system's own under Wine (CNG), and OpenSSL's natively"
+for _ in $(seq "$repeats"); do run_bench sha sha256 512; done
+native_sha=$(openssl speed -seconds 3 -bytes 65536 -evp sha256 2>/dev/null | awk '/^sha256/ { sub(/k$/, "", $NF); printf "%.1f", $NF * 1000 / 1e6 }')
 
 echo "== the log alone, 20,000 entries; the platform's profile function at 1,000 for comparison"
 run_bench log log 20000 "$(winpath "$work/log.ini")"
@@ -141,6 +154,13 @@ for tag in 1000 5000 20000 large; do
        "$(field dialogs $tag x_s) s (the file phase alone: $(field install $tag server_s) s and $(field install $tag x_s) s);" \
        "peak $(fieldmax dialogs $tag peak_working_set_mib) / $(fieldmax dialogs $tag peak_private_mib) MiB"
 done
+echo "the stamp's check through the dialogs (stamped against unstamped setup.exe, the same package, fastest runs):"
+for tag in 1000 5000 20000 large; do
+  stamped=$(field dialogs $tag seconds) plain=$(field dialogs "$tag-unstamped" seconds)
+  echo "  $tag: $stamped s against $plain s, $(awk -v a="$stamped" -v b="$plain" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }') %" \
+       "[<= +5 % at 20000]"
+done
+echo "SHA-256 under Wine (CNG): $(fieldmax sha sha256 mb_per_s) MB/s; OpenSSL natively: $native_sha MB/s"
 echo "where the time of one entry goes (ms per file, each step timed on its own):"
 for tag in 1000 20000; do
   echo "  $tag: $(grep "^steps " "$results" | grep " tag=$tag\$" | sed 's/^steps files=[0-9]* //; s/ tag=.*//')"

@@ -15,6 +15,8 @@
 //   carry COUNT DIR          an installation over one that logged COUNT entries in DIR: the time
 //                            to make the new log that carries them over (PrepareLog)
 //   platform-log COUNT LOG   the same through WritePrivateProfileStringA, for comparison
+//   sha256 MIB               the system's SHA-256 (CNG) over MIB MiB in 64 KiB pieces, as the
+//                            stamp's check feeds it
 #include <windows.h>
 #include <psapi.h>
 
@@ -30,6 +32,7 @@
 #include "install_record.h"
 #include "pack_file.h"
 #include "setup_files.h"
+#include "sha256.h"
 #include "resource.h"
 #include "uninstall_log.h"
 #include "unzip_single.h"
@@ -392,6 +395,20 @@ int Carry(int count, LPCSTR dir)
     return carried.size() == static_cast<std::size_t>(count) ? 0 : 1;
 }
 
+int Sha256(int mib)
+{
+    std::vector<char> piece(1 << 16);
+    for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = static_cast<char>(i * 131);
+    CSha256 sha;
+    Sha256Digest digest;
+    CStopwatch watch;
+    for (int i = 0; i < mib * 16; ++i) sha.Update(piece.data(), piece.size());
+    const bool ok = sha.Finish(digest);
+    const double seconds = watch.Seconds();
+    std::printf("sha256 mib=%d seconds=%.3f mb_per_s=%.1f\n", mib, seconds, mib * 1.048576 / seconds);
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -403,8 +420,9 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "dialogs") == 0) return Dialogs(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "log") == 0) return Log(std::atoi(argv[2]), argv[3], false);
     if (argc == 4 && std::strcmp(argv[1], "carry") == 0) return Carry(std::atoi(argv[2]), argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "sha256") == 0) return Sha256(std::atoi(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
         return Log(std::atoi(argv[2]), argv[3], true);
-    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|carry|platform-log ARG ARG\n");
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|carry|platform-log ARG ARG, or sha256 MIB\n");
     return 2;
 }
