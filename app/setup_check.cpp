@@ -6,8 +6,6 @@
 
 namespace {
 
-enum class OwnStamp { kNone, kFound, kDamaged };
-
 bool ReadAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD size)
 {
     OVERLAPPED at = {};
@@ -17,13 +15,15 @@ bool ReadAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD size)
     return ReadFile(file, buffer, size, &read, &at) && read == size;
 }
 
+}  // namespace
+
 // The stamp ends where a signature's certificate table begins, or with the file.
-OwnStamp ReadOwnStamp(SetupStamp& stamp)
+ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp)
 {
-    HANDLE file = CreateFileA(GetModulePath(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return OwnStamp::kDamaged;  // it runs, so it can be read
-    OwnStamp result = OwnStamp::kDamaged;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return ProgramStamp::kDamaged;  // a program that runs can be read
+    ProgramStamp result = ProgramStamp::kDamaged;
     LARGE_INTEGER size = {};
     unsigned char head[kPeHeadSize];
     PeLayout layout;
@@ -39,20 +39,18 @@ OwnStamp ReadOwnStamp(SetupStamp& stamp)
                 ReadAt(file, end - kStampTrailerSize, trailer, sizeof trailer))
                 found = ReadStampTrailer(trailer, end, bodyLength);
             if (found == StampTrailer::kNone) {
-                result = OwnStamp::kNone;
+                result = ProgramStamp::kNone;
             } else if (found == StampTrailer::kFound) {
                 std::vector<unsigned char> body(static_cast<std::size_t>(bodyLength));
                 if (ReadAt(file, end - kStampTrailerSize - bodyLength, body.data(), static_cast<DWORD>(body.size())) &&
                     DecodeStamp(body.data(), body.size(), stamp))
-                    result = OwnStamp::kFound;
+                    result = ProgramStamp::kFound;
             }
         }
     }
     CloseHandle(file);
     return result;
 }
-
-}  // namespace
 
 CSetupCheck::~CSetupCheck()
 {
@@ -61,10 +59,10 @@ CSetupCheck::~CSetupCheck()
 
 bool CSetupCheck::CheckInputs(CString& changed)
 {
-    switch (ReadOwnStamp(m_stamp)) {
-    case OwnStamp::kNone: return true;
-    case OwnStamp::kDamaged: changed = SetupFile::kInstaller; return false;
-    case OwnStamp::kFound: m_bStamped = true; break;
+    switch (ReadProgramStamp(GetModulePath(), m_stamp)) {
+    case ProgramStamp::kNone: return true;
+    case ProgramStamp::kDamaged: changed = SetupFile::kInstaller; return false;
+    case ProgramStamp::kFound: m_bStamped = true; break;
     }
     const struct {
         LPCSTR name;

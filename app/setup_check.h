@@ -34,5 +34,9 @@ private:
     std::vector<HANDLE> m_held;
 };
 
+enum class ProgramStamp { kNone, kFound, kDamaged };
+// Reads the stamp of the program file at `path`: none, found, or a stamp that cannot be right.
+ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp);
+
 // The message that stops the installation at the first input that differs.
 CString ChangedInputMessage(LPCSTR input);

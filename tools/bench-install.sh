@@ -13,10 +13,18 @@
 #   tools/bench-install.sh [WORK_DIR]      (default: build/bench; needs about 4 GiB free there)
 #
 # BENCH_REPEATS (default 3): how often each install and floor runs; the fastest run counts.
+# BENCH_SIZES (default "1000 5000 20000 large"): the packages to make and install.
+# BENCH_ONLY_STAMP=1: only the installations with and without the stamp's check (the file phase
+# alone and through the dialogs), in turn, and the SHA-256 throughput: for a closer comparison
+# with more repeats.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd)
 repeats=${BENCH_REPEATS:-3}
+sizes=${BENCH_SIZES:-1000 5000 20000 large}
+only_stamp=${BENCH_ONLY_STAMP:-0}
+# full: whether this run makes every measurement, not only the stamp's comparison.
+full() { [ "$only_stamp" != 1 ]; }
 
 "$root/tools/setup.sh" >/dev/null
 # bsdtar for the native floor, python3 for the tree generator.
@@ -61,13 +69,14 @@ fieldmax() { values "$@" | tail -n 1; }
 echo "== load before the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 rm -rf "$work/trees" "$work/setup-"* "$work/dest" "$work/stage" "$work/tree.zip"
 echo "== making the product folders"
-python3 "$root/tools/bench/make-trees.py" small "$work/trees" 1000 5000 20000
-python3 "$root/tools/bench/make-trees.py" large "$work/trees"
+small_sizes=$(echo "$sizes" | tr ' ' '\n' | grep -x '[0-9]*' | tr '\n' ' ' || true)
+[ -z "$small_sizes" ] || python3 "$root/tools/bench/make-trees.py" small "$work/trees" $small_sizes
+case " $sizes " in *" large "*) python3 "$root/tools/bench/make-trees.py" large "$work/trees" ;; esac
 
 # Whole setup directories: the installer through its dialogs needs its script, picture and
 # setup.exe. No shortcut items; the program group the installer makes is removed again.
 printf '[uninstall]\r\nname=Benchmark product\r\n' >"$work/template.ini"
-for tag in 1000 5000 20000 large; do
+for tag in $sizes; do
   printf '[main]\r\ntitle=Benchmark Setup\r\nlocation=C:\\bench\r\n[shortcut]\r\ngroup=setup-bench-%s\r\nitemnum=0\r\n' \
     "$tag" >"$work/script.ini"
   "$mkpak" build -q --complete --script "$work/script.ini" --setup-exe "$build/setup.exe" \
@@ -78,20 +87,25 @@ rm -rf "$work/trees"
 
 # Other work on the machine comes and goes; each measurement is repeated, install and floors in
 # turn, and the fastest of each is taken.
-for tag in 1000 5000 20000 large; do
+for tag in $sizes; do
   setup="$work/setup-$tag"
   echo "== package $tag: $(du -sh "$setup/data.pak" | cut -f1)"
   # The floors run on the same entry archives, staged first (the reader alone, timed on its own),
   # and, for bsdtar, gathered with their compressed bytes unchanged into one zip.
-  run_bench $tag stage "$(winpath "$setup")" "$(winpath "$work/stage")"
-  python3 "$root/tools/bench/make-trees.py" repack "$work/stage" "$work/tree.zip"
+  if full; then
+    run_bench $tag stage "$(winpath "$setup")" "$(winpath "$work/stage")"
+    python3 "$root/tools/bench/make-trees.py" repack "$work/stage" "$work/tree.zip"
+  fi
   for _ in $(seq "$repeats"); do
     rm -rf "$work/dest"; sync
     run_bench $tag install "$(winpath "$setup")" "$(winpath "$work/dest")"
+    # The file phase alone again, each entry checked against the stamp as setup.exe checks it.
+    rm -rf "$work/dest"; sync
+    run_bench "$tag-checked" install "$(winpath "$setup")" "$(winpath "$work/dest")" --check
     rm -rf "$work/dest"; sync
     run_bench $tag dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     # The same again over it, as an upgrade: the new log carries the first one's entries over.
-    [ "$tag" = large ] || run_bench "$tag-upgrade" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
+    [ "$tag" = large ] || ! full || run_bench "$tag-upgrade" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; sync
     # The same package through the same dialogs with the installer as built, which checks nothing.
     cp "$setup/setup.exe" "$work/stamped.exe"
@@ -99,6 +113,7 @@ for tag in 1000 5000 20000 large; do
     run_bench "$tag-unstamped" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
     mv "$work/stamped.exe" "$setup/setup.exe"
     rm -rf "$work/dest"; sync
+    full || continue
     run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
     start=$(date +%s.%N)
@@ -108,7 +123,7 @@ for tag in 1000 5000 20000 large; do
   done
   rm -rf "$work/dest" "$work/stage" "$work/tree.zip"; sync
   # Where the time goes: the file phase's steps, each timed on its own.
-  run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
+  full && run_bench $tag steps "$(winpath "$setup")" "$(winpath "$work/dest")"
   rm -rf "$work/dest"
 done
 
@@ -116,13 +131,33 @@ echo "== SHA-256: the system's own under Wine (CNG), and OpenSSL's natively"
 for _ in $(seq "$repeats"); do run_bench sha sha256 512; done
 native_sha=$(openssl speed -seconds 3 -bytes 65536 -evp sha256 2>/dev/null | awk '/^sha256/ { sub(/k$/, "", $NF); printf "%.1f", $NF * 1000 / 1e6 }')
 
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# stamp_summary: what the stamp's check costs through the dialogs.
+stamp_summary() {
+  echo "the stamp's check through the dialogs (stamped against unstamped setup.exe, the same package, fastest runs):"
+  for tag in $sizes; do
+    local stamped plain
+    stamped=$(field dialogs $tag seconds) plain=$(field dialogs "$tag-unstamped" seconds)
+    echo "  $tag: $stamped s against $plain s, $(awk -v a="$stamped" -v b="$plain" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }') %" \
+         "[<= +5 % at 20000]; the file phase alone $(field install "$tag-checked" seconds) s checked," \
+         "$(field install $tag seconds) s not"
+  done
+  echo "SHA-256 under Wine (CNG): $(fieldmax sha256 sha mb_per_s) MB/s; OpenSSL natively: $native_sha MB/s"
+}
+if ! full; then
+  rm -rf "$work"/setup-*
+  echo "== summary (fastest of $repeats runs each)"
+  stamp_summary
+  echo "== load after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit 0
+fi
+
 echo "== the log alone, 20,000 entries; the platform's profile function at 1,000 for comparison"
 run_bench log log 20000 "$(winpath "$work/log.ini")"
 run_bench log platform-log 1000 "$(winpath "$work/log.ini")"
 rm -f "$work/log.ini"
 rm -rf "$work"/setup-*
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo "== summary (fastest of $repeats runs each)"
 for tag in 1000 5000 20000; do
   echo "per-file cost at $tag files: $(field install $tag ms_per_file) ms (plain loop $(field plain $tag ms_per_file) ms)"
@@ -154,13 +189,7 @@ for tag in 1000 5000 20000 large; do
        "$(field dialogs $tag x_s) s (the file phase alone: $(field install $tag server_s) s and $(field install $tag x_s) s);" \
        "peak $(fieldmax dialogs $tag peak_working_set_mib) / $(fieldmax dialogs $tag peak_private_mib) MiB"
 done
-echo "the stamp's check through the dialogs (stamped against unstamped setup.exe, the same package, fastest runs):"
-for tag in 1000 5000 20000 large; do
-  stamped=$(field dialogs $tag seconds) plain=$(field dialogs "$tag-unstamped" seconds)
-  echo "  $tag: $stamped s against $plain s, $(awk -v a="$stamped" -v b="$plain" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }') %" \
-       "[<= +5 % at 20000]"
-done
-echo "SHA-256 under Wine (CNG): $(fieldmax sha sha256 mb_per_s) MB/s; OpenSSL natively: $native_sha MB/s"
+stamp_summary
 echo "where the time of one entry goes (ms per file, each step timed on its own):"
 for tag in 1000 20000; do
   echo "  $tag: $(grep "^steps " "$results" | grep " tag=$tag\$" | sed 's/^steps files=[0-9]* //; s/ tag=.*//')"

@@ -2,7 +2,9 @@
 // command does one thing in a process of its own, so that its peak memory is its own, and prints
 // one line of "name=value" figures.
 //
-//   install SETUP_DIR DEST   the installer's file phase and uninstall log on SETUP_DIR's package
+//   install SETUP_DIR DEST [--check]
+//                            the installer's file phase and uninstall log on SETUP_DIR's package;
+//                            with --check, every entry checked against the stamp of its setup.exe
 //   stage SETUP_DIR DIR      writes every entry archive of the package into DIR, and their names
 //                            to DIR\entries.txt (the package reader alone)
 //   plain DIR DEST           the floor: inflates every staged entry archive into DEST, no log
@@ -31,8 +33,10 @@
 #include "file_phase.h"
 #include "install_record.h"
 #include "pack_file.h"
+#include "setup_check.h"
 #include "setup_files.h"
 #include "sha256.h"
+#include "stamped_package.h"
 #include "resource.h"
 #include "uninstall_log.h"
 #include "unzip_single.h"
@@ -111,13 +115,21 @@ void PrintRate(LPCSTR command, int files, ULONGLONG bytes, double seconds)
                 seconds > 0 ? bytes / 1048576.0 / seconds : 0.0);
 }
 
-int Install(LPCSTR setupDir, LPCSTR destDir)
+int Install(LPCSTR setupDir, LPCSTR destDir, bool check)
 {
     CPackFile pack;
     if (!pack.Open(CString(setupDir) + "\\" + SetupFile::kPackage)) {
         std::fprintf(stderr, "no package in %s\n", setupDir);
         return 1;
     }
+    // As the installer does: the stamp read before the destination dialog, the check on the way.
+    SetupStamp stamp;
+    if (check && ReadProgramStamp(CString(setupDir) + "\\" + SetupFile::kInstaller, stamp) != ProgramStamp::kFound) {
+        std::fprintf(stderr, "no stamp in %s\n", setupDir);
+        return 1;
+    }
+    CStampedPackage stamped(stamp);
+    if (check) pack.SetCheck(&stamped);
     CString log = CString(destDir) + "\\" + SetupFile::kLog;
     // As the progress dialog prepares the destination.
     CreateFolderPath(destDir);
@@ -144,11 +156,12 @@ int Install(LPCSTR setupDir, LPCSTR destDir)
     }
     PrintRate("install", entries, bytes, seconds);
     std::printf(" failures=%d", result.failures.notInstalled + result.failures.notLogged +
-                                   (result.failures.damagedAt.IsEmpty() ? 0 : 1));
+                                   (result.failures.damagedAt.IsEmpty() ? 0 : 1) +
+                                   (result.changedInput.IsEmpty() ? 0 : 1));
     memory.Print();
     PrintCpu(GetCurrentProcess());
     std::printf("\n");
-    return result.failures.Any() ? 1 : 0;
+    return result.failures.Any() || !result.changedInput.IsEmpty() ? 1 : 0;
 }
 
 int Steps(LPCSTR setupDir, LPCSTR destDir)
@@ -413,7 +426,9 @@ int Sha256(int mib)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "install") == 0) return Install(argv[2], argv[3], false);
+    if (argc == 5 && std::strcmp(argv[1], "install") == 0 && std::strcmp(argv[4], "--check") == 0)
+        return Install(argv[2], argv[3], true);
     if (argc == 4 && std::strcmp(argv[1], "stage") == 0) return Stage(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "steps") == 0) return Steps(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "plain") == 0) return Plain(argv[2], argv[3]);
@@ -423,6 +438,6 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "sha256") == 0) return Sha256(std::atoi(argv[2]));
     if (argc == 4 && std::strcmp(argv[1], "platform-log") == 0)
         return Log(std::atoi(argv[2]), argv[3], true);
-    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|carry|platform-log ARG ARG, or sha256 MIB\n");
+    std::fprintf(stderr, "usage: install_bench install|steps|stage|plain|dialogs|log|carry|platform-log ARG ARG, install ARG ARG --check, or sha256 MIB\n");
     return 2;
 }

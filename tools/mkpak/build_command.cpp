@@ -5,6 +5,7 @@
 #include "file_bytes.h"
 #include "pack_writer.h"
 #include "product_scan.h"
+#include "report.h"
 #include "setup_defaults.h"
 #include "setup_names.h"
 #include "setup_script.h"
@@ -23,17 +24,6 @@
 #endif
 
 namespace {
-
-int Refuse(const std::string& message)
-{
-    std::fprintf(stderr, "mkpak: %s\n", message.c_str());
-    return kExitFailed;
-}
-
-std::string Quote(const fs::path& path)
-{
-    return "\"" + PathToUtf8(path) + "\"";
-}
 
 bool IsInside(const fs::path& inner, const fs::path& outer)
 {

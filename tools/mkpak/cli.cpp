@@ -177,6 +177,14 @@ int CommonOption(const std::string& name, const std::string* value, unsigned& co
     return -1;
 }
 
+// --sign COMMAND, which takes a command that is not empty.
+int SignOption(const std::string* value, std::string& command)
+{
+    if (value && value->empty()) return -1;
+    if (value) command = *value;
+    return 1;
+}
+
 int Build(const std::vector<std::string>& args)
 {
     BuildOptions options;
@@ -187,11 +195,7 @@ int Build(const std::vector<std::string>& args)
             if (value) (name == "--complete" ? options.bComplete : options.bUninstaller) = true;
             return 0;
         }
-        if (name == "--sign") {
-            if (value && value->empty()) return -1;
-            if (value) options.signCommand = *value;
-            return 1;
-        }
+        if (name == "--sign") return SignOption(value, options.signCommand);
         if (name == "--level") {
             unsigned long n = 0;
             if (value && !ParseNumber(*value, 9, n)) return -1;
@@ -238,11 +242,7 @@ int Stamp(const std::vector<std::string>& args)
     StampOptions options;
     unsigned codePage = 0;
     auto option = [&](const std::string& name, const std::string* value) -> int {
-        if (name == "--sign") {
-            if (value && value->empty()) return -1;
-            if (value) options.signCommand = *value;
-            return 1;
-        }
+        if (name == "--sign") return SignOption(value, options.signCommand);
         return name == "--codepage" ? -1 : CommonOption(name, value, codePage, options.verbosity);
     };
     Parsed parsed;

@@ -34,4 +34,16 @@ if "$runner" "$prefix" "$exe" verify "$work/native-complete" >"$work/err" 2>&1; 
   echo "a changed setup.ini passed the Windows build's verify" >&2; exit 1
 fi
 grep -qF 'differs from its stamp: setup.ini' "$work/err"
+
+# The Windows build runs a signing command through cmd: a copy that signs nothing is caught, and a
+# failing command stops it; neither leaves a setup directory behind.
+signed="Z:${work//\//\\}\\windows-signed"
+for command in 'copy {in} {out}' 'exit /b 3'; do
+  if "$runner" "$prefix" "$exe" build --complete --setup-exe "$setup_exe" --sign "$command" "$product" "$signed" \
+      >"$work/err" 2>&1; then
+    echo "the Windows build took '$command' for a signing command" >&2; exit 1
+  fi
+  grep -qE 'left "setup.exe" unsigned|failed on "setup.exe" with exit status 3' "$work/err" || { cat "$work/err"; exit 1; }
+  [ ! -e "$work/windows-signed" ] || { echo "'$command' left a setup directory" >&2; exit 1; }
+done
 echo "same package and stamp from both builds"
