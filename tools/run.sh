@@ -33,6 +33,8 @@ cp "$win/demo/quenthary.exe" "$demo/product/bin/"
   --face "$root/demo/face.bmp" --uninstall "$root/demo/uninstall.ini" --setup-exe "$win/setup.exe" \
   --uninstaller --uninstall-exe "$win/uninstall.exe" "$demo/product" "$demo/setup"
 ls "$demo/setup" | sed 's/^/  /'
+# setup.exe is stamped with the digests of the rest, and the directory agrees with it.
+"$root/build/native/mkpak" verify -v "$demo/setup" | sed 's/^/  /'
 
 . "$root/tools/wine-prefix.sh"
 use_wine_prefix "$demo/wineprefix"
