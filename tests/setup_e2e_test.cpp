@@ -814,14 +814,18 @@ std::string ResourceBytes(HMODULE module, LPCSTR type, int id)
 }
 
 // The font that the dialog manager makes for dialog `id` of `module` (its template's FONT, at
-// the screen's resolution): another process's font handle means nothing in this one.
-HFONT TemplateFont(HMODULE module, int id)
+// `dpi`, the screen's resolution when 0): another process's font handle means nothing in this one.
+HFONT TemplateFont(HMODULE module, int id, int dpi = 0)
 {
     std::string bytes = ResourceBytes(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, id);
     if (bytes.size() < sizeof(DLGTEMPLATE)) return nullptr;
-    const DLGTEMPLATE* dlg = reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
-    if (!(dlg->style & DS_SETFONT)) return nullptr;
-    const WORD* w = reinterpret_cast<const WORD*>(dlg + 1);
+    const WORD* w = reinterpret_cast<const WORD*>(bytes.data());
+    // DIALOGEX: version 1 and the signature 0xFFFF, then help id, extended style and style.
+    const bool extended = w[0] == 1 && w[1] == 0xFFFF;
+    const DWORD style = extended ? *reinterpret_cast<const DWORD*>(bytes.data() + 12)
+                                 : reinterpret_cast<const DLGTEMPLATE*>(bytes.data())->style;
+    if (!(style & DS_SETFONT)) return nullptr;
+    w = reinterpret_cast<const WORD*>(bytes.data() + (extended ? 26 : sizeof(DLGTEMPLATE)));
     auto skipSzOrOrd = [&w]() {
         if (*w == 0xFFFF) w += 2;
         else while (*w++) {}
@@ -830,11 +834,16 @@ HFONT TemplateFont(HMODULE module, int id)
     skipSzOrOrd();  // class
     while (*w++) {}  // caption
     int points = *w++;
+    int weight = FW_NORMAL;
+    if (extended) {
+        weight = *w++;
+        w++;  // italic and character set
+    }
     HDC screen = GetDC(nullptr);
-    int pixels = MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    int pixels = MulDiv(points, dpi ? dpi : GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
-    return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
-                       reinterpret_cast<const wchar_t*>(w));
+    return CreateFontW(-pixels, 0, 0, 0, weight ? weight : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+                       0, reinterpret_cast<const wchar_t*>(w));
 }
 
 // The text of `control` drawn `width` pixels wide in `font` with `flags`: the rectangle it needs.
@@ -991,6 +1000,153 @@ TEST_F(Installer, AVendorsBuildShowsItsProductWholeWithItsIconPictureAndVersion)
 
     PressCloseBox(finish);
     ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs)) << "the installer is still running";
+}
+
+// --- At every display scale ---------------------------------------------------------------------
+
+// The display's scale that Wine gives the programs started from now on (it reads it at a program's
+// start), put back as it was when this goes.
+class DisplayScale {
+public:
+    explicit DisplayScale(DWORD dpi)
+    {
+        for (Key& key : m_keys) {
+            DWORD size = sizeof key.old;
+            key.had = RegGetValueA(key.root, key.path, "LogPixels", RRF_RT_REG_DWORD, nullptr, &key.old, &size) ==
+                      ERROR_SUCCESS;
+            Set(key, &dpi);
+        }
+    }
+    ~DisplayScale()
+    {
+        for (Key& key : m_keys) Set(key, key.had ? &key.old : nullptr);
+    }
+
+private:
+    struct Key {
+        HKEY root;
+        const char* path;
+        DWORD old = 0;
+        bool had = false;
+    };
+    static void Set(const Key& key, const DWORD* dpi)
+    {
+        HKEY h;
+        if (RegCreateKeyExA(key.root, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+            return;
+        if (dpi) RegSetValueExA(h, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(dpi), sizeof *dpi);
+        else RegDeleteValueA(h, "LogPixels");
+        RegCloseKey(h);
+    }
+    Key m_keys[2] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
+};
+
+std::string ClassOf(HWND hwnd)
+{
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return cls;
+}
+
+RECT PlacedIn(HWND control, HWND dialog)
+{
+    RECT rc;
+    GetWindowRect(control, &rc);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Every control of `dialog` lies inside it and overlaps no other (a group box holds its own); every
+// text is whole in its control, measured in `font`; the bitmap static shows `picture` (96-dpi
+// pixels) at `dpi`.
+void ExpectLaidOut(HWND dialog, HFONT font, int dpi, SIZE picture)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsWindowVisible(c)) controls.push_back(c);
+    auto isGroupBox = [](HWND c) {
+        return ClassOf(c) == "Button" && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    };
+    for (HWND c : controls) {
+        const std::string cls = ClassOf(c), text = WindowText(c);
+        SCOPED_TRACE(cls + " \"" + text + "\"");
+        const RECT placed = PlacedIn(c, dialog);
+        EXPECT_TRUE(placed.left >= 0 && placed.top >= 0 && placed.right <= client.right && placed.bottom <= client.bottom)
+            << "outside the dialog";
+        for (HWND other : controls) {
+            RECT both, there = PlacedIn(other, dialog);
+            if (other != c && !isGroupBox(c) && !isGroupBox(other) && IntersectRect(&both, &placed, &there))
+                ADD_FAILURE() << "overlaps \"" << WindowText(other) << "\"";
+        }
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        RECT inside;
+        GetClientRect(c, &inside);
+        if (cls == "Static" && (style & SS_TYPEMASK) == SS_BITMAP) {
+            // The control takes the bitmap's size, its border inside it: the picture grows with the
+            // dialog (whose font, and so its layout, grows about as the dpi does), its proportions kept.
+            const int width = placed.right - placed.left, height = placed.bottom - placed.top;
+            EXPECT_NEAR(width, MulDiv(picture.cx, dpi, 96), picture.cx * dpi / 96 / 10) << "the picture is not at scale";
+            EXPECT_NEAR(width * picture.cy, height * picture.cx, picture.cx * 2) << "the picture is distorted";
+            continue;
+        }
+        if (text.empty() || cls == "Edit" || (cls == "Static" && (style & SS_TYPEMASK) > SS_RIGHT)) continue;
+        const std::wstring wide = WideWindowText(c);
+        const int box = cls == "Button" && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX ? MulDiv(19, dpi, 96) : 0;
+        const bool wraps = cls == "Static" || (style & BS_MULTILINE);
+        const int width = inside.right - box - (cls == "Button" && !box ? MulDiv(6, dpi, 96) : 0);
+        const SIZE need = TextNeeds(font, wide, wraps ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE, width);
+        EXPECT_LE(need.cx, width) << "the text needs " << need.cx << " pixels";
+        EXPECT_LE(need.cy, inside.bottom) << "the text needs " << need.cy << " pixels in height";
+    }
+}
+
+// At 96, 144 and 192 dpi the destination and finish dialogs are laid out at the display's scale:
+// every text whole, nothing overlapping, the pictures scaled with the dialog.
+TEST_F(Installer, EveryDialogIsLaidOutAtEveryDisplayScale)
+{
+    const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    HMODULE setupModule = LoadLibraryExA(Beside("setup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(setupModule, nullptr);
+    // Both programs are per-monitor aware by their manifests, so that Windows never stretches them
+    // as bitmaps (Wine draws every program at the display's scale, so only the manifest can show it).
+    for (const char* program : {"setup.exe", "vendor\\uninstall.exe"}) {
+        HMODULE module = LoadLibraryExA(Beside(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr) << program;
+        const std::string manifest = ResourceBytes(module, MAKEINTRESOURCEA(24) /* RT_MANIFEST */, 1);
+        EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << program;
+        EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << program;
+        FreeLibrary(module);
+    }
+    int width96 = 0;
+    for (int dpi : {96, 144, 192}) {
+        SCOPED_TRACE(std::to_string(dpi) + " dpi");
+        DisplayScale scale(dpi);
+        HWND dialog = StartAtDestination(setupDir);
+        ASSERT_NE(dialog, nullptr);
+        HFONT font = TemplateFont(setupModule, IDD_DESTINATION, dpi);
+        ExpectLaidOut(dialog, font, dpi, SIZE{400, 60});
+        DeleteObject(font);
+        RECT client;
+        GetClientRect(dialog, &client);
+        if (dpi == 96) width96 = client.right;
+        EXPECT_NEAR(client.right, MulDiv(width96, dpi, 96), width96 * dpi / 96 / 10) << "the dialog is not at scale";
+
+        PressButton(dialog, IDOK);
+        ASSERT_TRUE(WaitUntilGone(dialog));
+        HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+        ASSERT_NE(finish, nullptr) << "no finish dialog";
+        font = TemplateFont(setupModule, IDD_FINISH, dpi);
+        ExpectLaidOut(finish, font, dpi, SIZE{180, 56});
+        DeleteObject(font);
+        PressCloseBox(finish);
+        ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+        RemoveTree(m_location);
+        RemoveTree(m_programs + "\\Quenthary");
+        DeleteFileA((m_desktop + "\\Play Quenthary.lnk").c_str());
+    }
+    FreeLibrary(setupModule);
 }
 
 }  // namespace

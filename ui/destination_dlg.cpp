@@ -1,6 +1,7 @@
 #include "destination_dlg.h"
 
 #include "app_icon.h"
+#include "dpi_picture.h"
 #include "folder_browser.h"
 #include "module_dir.h"
 #include "resource.h"
@@ -34,6 +35,7 @@ BEGIN_MESSAGE_MAP(CDestinationDlg, CDialog)
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
     ON_EN_CHANGE(IDC_DEST, OnChangeDest)
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
 CDestinationDlg::CDestinationDlg(CWnd* pParent) : CDialog(IDD_DESTINATION, pParent)
@@ -54,7 +56,7 @@ BOOL CDestinationDlg::OnInitDialog()
 
     m_hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
                                                 IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    m_picture.SetBitmap(m_hBitmap);
+    ShowPictureAtDpi(m_hWnd, m_picture.m_hWnd, m_hBitmap, GetWindowDpi(m_hWnd), m_hScaled);
 
     SetWindowText(ReadScript(Script::kTitle));
     CString location = ReadScript(Script::kLocation);
@@ -137,5 +139,14 @@ void CDestinationDlg::OnDestroy()
 {
     CDialog::OnDestroy();
     if (m_hBitmap) DeleteObject(m_hBitmap);
-    m_hBitmap = nullptr;
+    if (m_hScaled) DeleteObject(m_hScaled);
+    m_hBitmap = m_hScaled = nullptr;
+}
+
+LRESULT CDestinationDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+{
+    // Windows scales the dialog's layout and font to the new display; the picture follows.
+    const LRESULT result = Default();
+    ShowPictureAtDpi(m_hWnd, m_picture.m_hWnd, m_hBitmap, HIWORD(wParam), m_hScaled);
+    return result;
 }

@@ -10,6 +10,7 @@ public:
     explicit CDestinationDlg(CWnd* pParent = nullptr);
 
     HBITMAP m_hBitmap = nullptr;  // "face.bmp"; owned, deleted when the window is destroyed
+    HBITMAP m_hScaled = nullptr;  // the same at the window's dpi, when that is not 96; owned too
     CString m_strFolder;          // the product folder name: "location" after its last backslash
     CStatic m_picture;
     CString m_strDest;            // the edit's text, as accepted by OK
@@ -24,5 +25,6 @@ protected:
     void OnDestroy();
     void OnBrowse();
     void OnChangeDest();
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 };

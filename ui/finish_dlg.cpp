@@ -1,10 +1,32 @@
 #include "finish_dlg.h"
 
 #include "app_icon.h"
+#include "dpi_picture.h"
 #include "fit_text.h"
 #include "launch_program.h"
 #include "resource.h"
 #include "setup_files.h"
+
+namespace {
+
+// The dialog's picture: its one bitmap static (its template gives it no id of its own).
+HWND FindPicture(HWND dialog)
+{
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[16] = "";
+        GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") == 0 && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CFinishDlg, CDialog)
+    ON_WM_DESTROY()
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
+END_MESSAGE_MAP()
 
 CFinishDlg::CFinishDlg(CWnd* pParent) : CDialog(IDD_FINISH, pParent) {}
 
@@ -19,11 +41,37 @@ BOOL CFinishDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetAppIcon(*this);
     SetWindowText(ReadScript(Script::kTitle));
+    // Away from 96 dpi the picture is scaled with the dialog.
+    const UINT dpi = GetWindowDpi(m_hWnd);
+    m_hPicture = FindPicture(m_hWnd);
+    if (dpi != 96 && m_hPicture) {
+        m_hSource = static_cast<HBITMAP>(
+            LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_FINISH), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        ShowPictureAtDpi(m_hWnd, m_hPicture, m_hSource, dpi, m_hScaled);
+    }
     // The product's name is the vendor's: the texts that hold it grow to it, and the dialog with them.
     if (GrowTextsToFit(m_hWnd)) CenterWindow();
     CheckDlgButton(IDC_LAUNCH, BST_CHECKED);
     SetForegroundWindow();
     return TRUE;
+}
+
+void CFinishDlg::OnDestroy()
+{
+    CDialog::OnDestroy();
+    if (m_hSource) DeleteObject(m_hSource);
+    if (m_hScaled) DeleteObject(m_hScaled);
+    m_hSource = m_hScaled = nullptr;
+}
+
+LRESULT CFinishDlg::OnDpiChanged(WPARAM wParam, LPARAM)
+{
+    if (m_hPicture && !m_hSource)
+        m_hSource = static_cast<HBITMAP>(
+            LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_FINISH), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    const LRESULT result = Default();
+    ShowPictureAtDpi(m_hWnd, m_hPicture, m_hSource, HIWORD(wParam), m_hScaled);
+    return result;
 }
 
 void CFinishDlg::OnOK()

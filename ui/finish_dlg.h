@@ -19,4 +19,12 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnDestroy();
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    HWND m_hPicture = nullptr;    // the picture's control
+    HBITMAP m_hSource = nullptr;  // the picture as drawn, and at the window's dpi; both owned
+    HBITMAP m_hScaled = nullptr;
 };
