@@ -4,7 +4,9 @@
 // log and prints where everything went. At last it checks that the product is listed in Apps &
 // features, removes it with the installed uninstaller, answering its question with Yes (a picture
 // of the question too), and checks that nothing the log listed is left, nor the destination, nor
-// the product's entry in Apps & features.
+// the product's entry in Apps & features. Then it installs once more at 192 dpi (Wine's LogPixels,
+// which a program takes at its start) for a picture of the finish dialog at that scale, and
+// removes that installation too.
 //
 //   walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]
 //
@@ -173,7 +175,8 @@ private:
     bool MessageBoxShown(DWORD pid);
     void CheckLaunch();
     void CheckInstalled();
-    void Uninstall();
+    void Uninstall(bool snap = true);
+    void FinishAtScale(DWORD dpi, const std::string& picture);
     void PrintSummary() const;
     void PrintInstalled() const;
 
@@ -380,7 +383,7 @@ std::string ListedAs(const std::string& product)
     return std::string();
 }
 
-void CWalk::Uninstall()
+void CWalk::Uninstall(bool snap)
 {
     const std::string product = ReadProfile(JoinPath(m_strDest, SetupFile::kLog), "uninstall", "product");
     const std::string program = JoinPath(m_strDest, SetupFile::kUninstaller);
@@ -404,8 +407,10 @@ void CWalk::Uninstall()
         CloseHandle(pi.hProcess);
         return;
     }
-    std::printf("uninstaller: %s\n", MessageBoxText(question).c_str());
-    Snap(question, "5-uninstall.png");
+    if (snap) {
+        std::printf("uninstaller: %s\n", MessageBoxText(question).c_str());
+        Snap(question, "5-uninstall.png");
+    }
     PressButton(question, IDYES);
     if (WaitForSingleObject(pi.hProcess, kWindowTimeoutMs) != WAIT_OBJECT_0) Fail("the uninstaller did not end after Yes");
     CloseHandle(pi.hProcess);
@@ -432,6 +437,61 @@ void CWalk::Uninstall()
             if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(path + " is left after the removal");
     if (GetFileAttributesA(m_strDest.c_str()) != INVALID_FILE_ATTRIBUTES) Fail(m_strDest + " is left after the removal");
     if (!ListedAs(product).empty()) Fail(product + " is still listed in Apps & features after the removal");
+}
+
+// The display scale that programs started from now on take, or, with 0, the prefix's own again.
+void SetDisplayScale(DWORD dpi)
+{
+    const struct {
+        HKEY root;
+        const char* path;
+    } keys[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
+    for (const auto& key : keys) {
+        HKEY h;
+        if (RegCreateKeyExA(key.root, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+            continue;
+        if (dpi) RegSetValueExA(h, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        else RegDeleteValueA(h, "LogPixels");
+        RegCloseKey(h);
+    }
+}
+
+void CWalk::FinishAtScale(DWORD dpi, const std::string& picture)
+{
+    SetDisplayScale(dpi);
+    const std::string title = ReadProfile(m_strScript, Script::kTitle);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string commandLine = "\"" + m_strSetupExe + "\"";
+    const bool started = CreateProcessA(m_strSetupExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        ParentWithBackslash(m_strSetupExe).c_str(), &si, &pi) != FALSE;
+    if (!started) {
+        SetDisplayScale(0);
+        Fail("could not start " + m_strSetupExe + " at " + std::to_string(dpi) + " dpi");
+        return;
+    }
+    CloseHandle(pi.hThread);
+    HWND destination = WaitForDialog(title, pi.dwProcessId);
+    SetDisplayScale(0);  // taken by then: the prefix has its own again for what follows
+    HWND finish = nullptr;
+    if (destination) {
+        PressButton(destination, IDOK);
+        WaitUntil([&] { return (finish = FindDialogNow(title, pi.dwProcessId)) && GetDlgItem(finish, IDC_LAUNCH); },
+                  kInstallTimeoutMs);
+    }
+    if (finish && GetDlgItem(finish, IDC_LAUNCH)) {
+        Snap(finish, picture);
+        PressCloseBox(finish);  // nothing is started
+    } else {
+        Fail("no finish dialog at " + std::to_string(dpi) + " dpi");
+    }
+    if (WaitForSingleObject(pi.hProcess, kWindowTimeoutMs) != WAIT_OBJECT_0) {
+        Fail("setup.exe did not end at " + std::to_string(dpi) + " dpi");
+        TerminateProcess(pi.hProcess, 1);
+    }
+    CloseHandle(pi.hProcess);
+    if (finish) Uninstall(false);
 }
 
 void CWalk::PrintSummary() const
@@ -477,6 +537,7 @@ int CWalk::Run()
         CheckLaunch();
         CheckInstalled();
         Uninstall();
+        FinishAtScale(192, "6-finish-192dpi.png");
     }
     if (m_setup.hProcess) {
         // Whatever went wrong, setup.exe must not outlive the walk.
