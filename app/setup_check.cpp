@@ -15,7 +15,21 @@ bool ReadAt(HANDLE file, ULONGLONG offset, void* buffer, DWORD size)
     return ReadFile(file, buffer, size, &read, &at) && read == size;
 }
 
+// The inputs that the stamp lists as absent, once the check has found them so; set before any
+// other thread starts, then only read.
+struct {
+    bool script = false, logTemplate = false, face = false;
+} g_absent;
+
 }  // namespace
+
+bool IsStampedAbsent(LPCSTR name)
+{
+    if (lstrcmpiA(name, SetupFile::kScript) == 0) return g_absent.script;
+    if (lstrcmpiA(name, SetupFile::kLog) == 0) return g_absent.logTemplate;
+    if (lstrcmpiA(name, SetupFile::kPicture) == 0) return g_absent.face;
+    return false;
+}
 
 // The stamp ends where a signature's certificate table begins, or with the file.
 ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp)
@@ -67,14 +81,16 @@ bool CSetupCheck::CheckInputs(CString& changed)
     const struct {
         LPCSTR name;
         const StampedFile& expected;
-    } inputs[] = {{SetupFile::kScript, m_stamp.script},
-                  {SetupFile::kLog, m_stamp.logTemplate},
-                  {SetupFile::kPicture, m_stamp.face}};
+        bool& absent;
+    } inputs[] = {{SetupFile::kScript, m_stamp.script, g_absent.script},
+                  {SetupFile::kLog, m_stamp.logTemplate, g_absent.logTemplate},
+                  {SetupFile::kPicture, m_stamp.face, g_absent.face}};
     for (const auto& input : inputs) {
         if (!CheckFile(input.name, input.expected)) {
             changed = input.name;
             return false;
         }
+        input.absent = !input.expected.bPresent;
     }
     return true;
 }

@@ -38,5 +38,10 @@ enum class ProgramStamp { kNone, kFound, kDamaged };
 // Reads the stamp of the program file at `path`: none, found, or a stamp that cannot be right.
 ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp);
 
+// Whether the running installer's stamp says that the setup directory's `name` ("setup.ini",
+// "uninstall.ini", "face.bmp") is absent. Such a file that appears after the check is never read:
+// the installer goes on as without it. False for an installer without a stamp.
+bool IsStampedAbsent(LPCSTR name);
+
 // The message that stops the installation at the first input that differs.
 CString ChangedInputMessage(LPCSTR input);

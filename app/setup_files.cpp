@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "module_dir.h"
+#include "setup_check.h"
 #include "uninstall_log.h"
 
 CString ItemKey(LPCSTR pattern, int item)
@@ -21,6 +22,7 @@ CString ScriptPath()
 
 CString ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue)
 {
+    if (IsStampedAbsent(SetupFile::kScript)) return defaultValue;
     char buffer[MAX_PATH] = "";
     GetPrivateProfileStringA(section, key, defaultValue, buffer, MAX_PATH, ScriptPath());
     return buffer;
@@ -28,6 +30,7 @@ CString ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue)
 
 int ReadInt(LPCSTR section, LPCSTR key, int defaultValue)
 {
+    if (IsStampedAbsent(SetupFile::kScript)) return defaultValue;
     return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, ScriptPath()));
 }
 

@@ -805,6 +805,26 @@ TEST_F(Uninstaller, AStampedInstallerRefusesAChangedInputAtStartUp)
     ExpectNoShortcutsLeft();
 }
 
+// A script that the stamp lists as absent is never read, also when one appears after the check:
+// a planted setup.ini asking for more space than any disk has changes nothing.
+TEST_F(Uninstaller, AnInputTheStampListsAsAbsentIsNotReadWhenItAppears)
+{
+    const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_dest));
+    ASSERT_TRUE(DeleteFileA((setupDir + "setup.ini").c_str()));
+    ASSERT_EQ(RunProgram(Beside("mkpak.exe"), "stamp \"" + setupDir.substr(0, setupDir.size() - 1) + "\""), 0u);
+    ChildProcess setup(setupDir + "setup.exe", "", setupDir);
+    HWND dialog = WaitForDialog("", setup.Id());
+    ASSERT_NE(dialog, nullptr) << "no destination dialog";
+    WriteWholeFile(setupDir + "setup.ini", "[main]\r\ntitle=Planted\r\nneedspace=2000000000\r\n");
+    SetControlText(dialog, IDC_DEST, m_dest);
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, setup.Id(), kTimeoutMs);
+    ASSERT_NE(finish, nullptr) << "the planted script was read: " << MessageBoxText(FindDialogNow("Setup", setup.Id()));
+    EXPECT_EQ(WindowText(finish), "");
+    PressCloseBox(finish);
+    EXPECT_TRUE(setup.Ends(kTimeoutMs));
+}
+
 // A package entry is checked while its archive is written and before it is decompressed: the
 // files before it stay, installed and logged; nothing of it reaches its name; the run ends as an
 // incomplete one, with no shortcuts, no count in the log and no finish dialog.

@@ -5,6 +5,7 @@
 #include "folder_browser.h"
 #include "module_dir.h"
 #include "resource.h"
+#include "setup_check.h"
 #include "setup_files.h"
 
 namespace {
@@ -54,8 +55,9 @@ BOOL CDestinationDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetAppIcon(*this);
 
-    m_hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
-                                                IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    if (!IsStampedAbsent(SetupFile::kPicture))
+        m_hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
+                                                    IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     ShowPictureAtDpi(m_hWnd, m_picture.m_hWnd, m_hBitmap, GetWindowDpi(m_hWnd), m_hScaled);
 
     SetWindowText(ReadScript(Script::kTitle));

@@ -7,6 +7,7 @@
 #include "install_record.h"
 #include "product_entry.h"
 #include "resource.h"
+#include "setup_check.h"
 #include "setup_files.h"
 
 namespace {
@@ -59,7 +60,9 @@ BOOL CExtractDlg::OnInitDialog()
     CreateFolderPath(m_strDestDir);
     // A package that ships the uninstaller is listed in Apps & features; its entry is logged now.
     const CString entryKey = ReadScript(Script::kUninstaller).IsEmpty() ? CString() : ProductEntryKey();
-    PrepareLog(GetModuleDirectory() + SetupFile::kLog, m_strDestDir + "\\" + SetupFile::kLog, entryKey, m_earlier);
+    // A template that the installer's stamp lists as absent is not copied, whatever appeared since.
+    const CString logTemplate = IsStampedAbsent(SetupFile::kLog) ? CString() : GetModuleDirectory() + SetupFile::kLog;
+    PrepareLog(logTemplate, m_strDestDir + "\\" + SetupFile::kLog, entryKey, m_earlier);
 
     // The range's upper end is a 16-bit word: "totalfiles" modulo 65536.
     int total = ReadScript(Script::kTotalFiles);

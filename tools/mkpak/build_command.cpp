@@ -161,11 +161,17 @@ bool PlaceInstaller(const BuildOptions& options, const fs::path& program, CStagi
     const fs::path& dir = options.setupDir;
     std::string image;
     if (!ReadFileBytes(program, image)) return Refuse("cannot read " + Quote(program)), false;
-    if (options.bComplete) {
+    // A stamped installer is stamped anew, also without --complete: its old stamp would refuse
+    // the package just written.
+    SetupStamp old;
+    std::size_t start = 0;
+    const ProgramStamp carried = ReadProgramStamp(image, old, start);
+    SetupStamp stamp;
+    const bool stamping = options.bComplete || carried == ProgramStamp::kFound || carried == ProgramStamp::kDamaged;
+    if (stamping) {
         const StampInputs inputs{InputPath(dir, SetupFile::kScript, staging), InputPath(dir, SetupFile::kLog, staging),
                                  InputPath(dir, SetupFile::kPicture, staging),
                                  InputPath(dir, SetupFile::kPackage, staging)};
-        SetupStamp stamp;
         std::string error;
         if (!ComputeStamp(inputs, stamp, error)) return Refuse(error + "; nothing written"), false;
         if (!StampProgram(image, stamp, error)) return Refuse(Quote(program) + " " + error + "; nothing written"), false;
@@ -175,6 +181,10 @@ bool PlaceInstaller(const BuildOptions& options, const fs::path& program, CStagi
     std::string error;
     if (!options.signCommand.empty() && !SignProgram(options.signCommand, staging.PathOf(SetupFile::kInstaller), error))
         return Refuse(error + "; nothing written"), false;
+    // A signing tool that moved the stamp would leave an installer that checks nothing.
+    if (stamping && !options.signCommand.empty() && !CarriesStamp(staging.PathOf(SetupFile::kInstaller), stamp))
+        return Refuse("the signed setup.exe no longer carries its stamp where the installer finds it; nothing written"),
+               false;
     return true;
 }
 
@@ -196,6 +206,19 @@ bool SignUninstaller(const BuildOptions& options, ProductScan& scan, CStaging& s
         file.nSize = size;
     }
     return true;
+}
+
+// Whether the setup directory holds a setup.exe with a stamp (sound or not).
+bool HasStampedInstaller(const fs::path& dir)
+{
+    std::string image;
+    SetupStamp stamp;
+    std::size_t start = 0;
+    std::error_code ec;
+    if (!fs::is_regular_file(dir / SetupFile::kInstaller, ec) || !ReadFileBytes(dir / SetupFile::kInstaller, image))
+        return false;
+    const ProgramStamp found = ReadProgramStamp(image, stamp, start);
+    return found == ProgramStamp::kFound || found == ProgramStamp::kDamaged;
 }
 
 // Removes the setup directory that this run made, when a failed run leaves it empty.
@@ -234,6 +257,8 @@ int RunBuild(const BuildOptions& options)
         if (setupExe.empty())
             return Refuse("no setup.exe to put in the setup directory (looked for " + looked +
                           "): build the installer first, or name one with --setup-exe PATH");
+    } else if (HasStampedInstaller(options.setupDir)) {
+        setupExe = options.setupDir / SetupFile::kInstaller;  // kept, and stamped anew
     }
     fs::path uninstallExe;
     if (options.bUninstaller || !options.uninstallExe.empty()) {

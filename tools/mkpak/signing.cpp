@@ -5,12 +5,22 @@
 
 namespace {
 
-std::string Substitute(std::string text, const std::string& placeholder, const std::string& value)
+// Replaces "{in}" and "{out}" in one pass, so that a path holding either is taken as it is.
+std::string Substitute(const std::string& text, const std::string& in, const std::string& out)
 {
-    for (std::size_t at = text.find(placeholder); at != std::string::npos;
-         at = text.find(placeholder, at + value.size()))
-        text.replace(at, placeholder.size(), value);
-    return text;
+    std::string result;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, 4, "{in}") == 0) {
+            result += in;
+            at += 4;
+        } else if (text.compare(at, 5, "{out}") == 0) {
+            result += out;
+            at += 5;
+        } else {
+            result += text[at++];
+        }
+    }
+    return result;
 }
 
 bool IsSignedProgram(const fs::path& file)
@@ -34,7 +44,12 @@ bool SignProgram(const std::string& command, const fs::path& file, std::string& 
     const bool inPlace = command.find("{out}") == std::string::npos;
     std::string line = command;
     if (line.find("{in}") == std::string::npos) line += " {in}";
-    line = Substitute(Substitute(line, "{in}", QuoteForShell(file)), "{out}", QuoteForShell(signedFile));
+#ifdef _WIN32
+    // cmd expands %NAME% even between quotes: such a path would name another file.
+    if (PathToUtf8(file).find('%') != std::string::npos)
+        return error = "cannot sign \"" + PathToUtf8(file) + "\" through cmd: its path holds a \"%\"", false;
+#endif
+    line = Substitute(line, QuoteForShell(file), QuoteForShell(signedFile));
     const int status = RunShellCommand(line);
     std::string shown = PathToUtf8(file.filename());
     const std::string staged = ".partial";  // a setup directory's file before it takes its name

@@ -44,10 +44,32 @@ fs::path CStaging::Scratch(const std::string& name)
 
 bool CStaging::Commit(std::string& failed)
 {
-    while (!m_names.empty()) {
-        const std::string name = m_names.front();
-        if (!RenameOver(PathOf(name), m_dir / PathFromUtf8(name))) return failed = name, false;
-        m_names.erase(m_names.begin());
+    // The files they replace step aside first (name.previous), and come back if any new file
+    // cannot take its place: a file in use (a running setup.exe) leaves the directory as it was.
+    std::error_code ec;
+    std::vector<std::string> aside, placed;
+    auto previous = [&](const std::string& name) { return m_dir / PathFromUtf8(name + ".previous"); };
+    auto undo = [&]() {
+        for (const std::string& name : placed) fs::rename(m_dir / PathFromUtf8(name), PathOf(name), ec);
+        for (const std::string& name : aside) RenameOver(previous(name), m_dir / PathFromUtf8(name));
+    };
+    for (const std::string& name : m_names) {
+        const fs::path target = m_dir / PathFromUtf8(name);
+        if (!fs::exists(target, ec)) continue;
+        if (!RenameOver(target, previous(name))) {
+            undo();
+            return failed = name, false;
+        }
+        aside.push_back(name);
     }
+    for (const std::string& name : m_names) {
+        if (!RenameOver(PathOf(name), m_dir / PathFromUtf8(name))) {
+            undo();
+            return failed = name, false;
+        }
+        placed.push_back(name);
+    }
+    for (const std::string& name : aside) fs::remove(previous(name), ec);
+    m_names.clear();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "stamp.h"
 
+#include "file_bytes.h"
 #include "pack_format.h"
 #include "pe_image.h"
 #include "setup_names.h"
@@ -106,7 +107,8 @@ ProgramStamp ReadProgramStamp(const std::string& image, SetupStamp& stamp, std::
     PeLayout layout;
     if (!ReadPeLayout(p, std::min(image.size(), kPeHeadSize), layout)) return ProgramStamp::kNotAProgram;
     const std::uint64_t end = layout.IsSigned() ? layout.nCertificateOffset : image.size();
-    if (end > image.size() || end < kStampTrailerSize) return ProgramStamp::kNone;
+    if (end > image.size()) return ProgramStamp::kDamaged;  // as the installer takes it
+    if (end < kStampTrailerSize) return ProgramStamp::kNone;
     std::uint64_t bodyLength = 0;
     switch (ReadStampTrailer(p + end - kStampTrailerSize, end, bodyLength)) {
     case StampTrailer::kNone: return ProgramStamp::kNone;
@@ -116,6 +118,15 @@ ProgramStamp ReadProgramStamp(const std::string& image, SetupStamp& stamp, std::
     start = static_cast<std::size_t>(end - kStampTrailerSize - bodyLength);
     return DecodeStamp(p + start, static_cast<std::size_t>(bodyLength), stamp) ? ProgramStamp::kFound
                                                                                 : ProgramStamp::kDamaged;
+}
+
+bool CarriesStamp(const fs::path& program, const SetupStamp& stamp)
+{
+    std::string image;
+    SetupStamp found;
+    std::size_t start = 0;
+    return ReadFileBytes(program, image) && ReadProgramStamp(image, found, start) == ProgramStamp::kFound &&
+           EncodeStamp(found) == EncodeStamp(stamp);
 }
 
 bool StampProgram(std::string& image, const SetupStamp& stamp, std::string& error)

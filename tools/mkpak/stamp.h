@@ -26,6 +26,9 @@ enum class ProgramStamp { kNone, kFound, kDamaged, kNotAProgram };
 // Finds the stamp of a program's bytes; `start` is where it begins.
 ProgramStamp ReadProgramStamp(const std::string& image, SetupStamp& stamp, std::size_t& start);
 
+// Whether the program file at `program` carries exactly `stamp` (where the installer finds it).
+bool CarriesStamp(const fs::path& program, const SetupStamp& stamp);
+
 // Puts `stamp` into the program `image` in place of one it carries, and sets its PE checksum;
 // false with the reason for a file that is no program or is signed already (a signature made
 // before the stamp would no longer match).

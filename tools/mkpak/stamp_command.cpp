@@ -21,6 +21,9 @@ int RunStamp(const StampOptions& options)
     if (!staging.Write(SetupFile::kInstaller, image)) return Refuse("cannot write " + Quote(program));
     if (!options.signCommand.empty() && !SignProgram(options.signCommand, staging.PathOf(SetupFile::kInstaller), error))
         return Refuse(error + "; " + Quote(program) + " left as it was");
+    if (!options.signCommand.empty() && !CarriesStamp(staging.PathOf(SetupFile::kInstaller), stamp))
+        return Refuse("the signed setup.exe no longer carries its stamp where the installer finds it; " + Quote(program) +
+                      " left as it was");
     std::string failed;
     if (!staging.Commit(failed)) return Refuse("cannot write " + Quote(program));
     if (ShowsSummary(options.verbosity))

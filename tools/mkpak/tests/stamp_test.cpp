@@ -110,6 +110,28 @@ TEST_F(StampTest, VerifyNamesTheFirstInputThatDiffersUntilItIsStampedAgain)
     }
 }
 
+// A build without --complete over a stamped setup directory stamps its installer anew, so that
+// the installer accepts the package just written; and a file in the way of the new ones leaves
+// the directory as it was.
+TEST_F(StampTest, ABuildOverAStampedDirectoryStampsItAnewOrChangesNothing)
+{
+    ASSERT_EQ(Build().nExit, 0);
+    WriteFile(product / "c.txt", "changed");
+    ASSERT_EQ(RunMkpakExe({"build", product.string(), setup.string()}).nExit, 0);
+    RunResult verified = RunMkpakExe({"verify", setup.string()});
+    EXPECT_EQ(verified.nExit, 0) << verified.strErr;
+
+    // The old setup.exe cannot step aside (a folder holds its place) after data.pak and setup.ini
+    // did: they come back, and nothing new stays.
+    WriteFile(product / "c.txt", "changed again");
+    fs::create_directories(setup / "setup.exe.previous" / "in the way");
+    const auto before = Snapshot();
+    RunResult blocked = RunMkpakExe({"build", product.string(), setup.string()});
+    EXPECT_EQ(blocked.nExit, 1);
+    EXPECT_NE(blocked.strErr.find("cannot write"), std::string::npos) << blocked.strErr;
+    EXPECT_EQ(Snapshot(), before) << "the directory is as it was";
+}
+
 TEST_F(StampTest, ACutPackageCannotBeStamped)
 {
     ASSERT_EQ(Build().nExit, 0);
