@@ -1102,7 +1102,7 @@ void ExpectLaidOut(HWND dialog, HFONT font, int dpi, SIZE picture)
     }
 }
 
-// At 96, 144 and 192 dpi the destination and finish dialogs are laid out at the display's scale:
+// At 96, 120, 144 and 192 dpi the destination and finish dialogs are laid out at the display's scale:
 // every text whole, nothing overlapping, the pictures scaled with the dialog.
 TEST_F(Installer, EveryDialogIsLaidOutAtEveryDisplayScale)
 {
@@ -1120,7 +1120,7 @@ TEST_F(Installer, EveryDialogIsLaidOutAtEveryDisplayScale)
         FreeLibrary(module);
     }
     int width96 = 0;
-    for (int dpi : {96, 144, 192}) {
+    for (int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi");
         DisplayScale scale(dpi);
         HWND dialog = StartAtDestination(setupDir);

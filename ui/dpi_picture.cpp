@@ -73,7 +73,11 @@ double DialogScale(HWND dialog, UINT dpi)
     if (dpi == kDesignDpi || current == nullptr || GetObjectW(current, sizeof font, &font) == 0)
         return static_cast<double>(dpi) / kDesignDpi;
     const SIZE now = FontUnits(font);
-    font.lfHeight = MulDiv(font.lfHeight, kDesignDpi, static_cast<int>(dpi));
+    // The same font at 96 dpi, as the dialog manager makes it there: from the template's whole
+    // points (8 points are 11 pixels at 96 dpi, 13 at 120, 16 at 144), not the height scaled down.
+    const int points = MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72, static_cast<int>(dpi));
+    const int height = MulDiv(points, kDesignDpi, 72);
+    font.lfHeight = font.lfHeight < 0 ? -height : height;
     font.lfWidth = MulDiv(font.lfWidth, kDesignDpi, static_cast<int>(dpi));
     const SIZE design = FontUnits(font);
     if (now.cx <= 0 || now.cy <= 0 || design.cx <= 0 || design.cy <= 0) return static_cast<double>(dpi) / kDesignDpi;
