@@ -910,6 +910,13 @@ TEST_F(Uninstaller, AShellFolderTheCodePageCannotWriteIsReported)
     const std::wstring wide = std::wstring(m_scratch.Path().begin(), m_scratch.Path().end()) +
                               L"\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b";
     ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+    // The scratch folder's removal goes through the code page, which cannot name this folder: it
+    // goes first, on every way out (a scratch folder left behind would meet a later run that Wine
+    // gives the same process id).
+    struct RemovedAtTheEnd {
+        const std::wstring& path;
+        ~RemovedAtTheEnd() { RemoveDirectoryW(path.c_str()); }
+    } removed{wide};
     for (const char* key : {kShellFolders, kUserShellFolders}) {
         HKEY h = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
