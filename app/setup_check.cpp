@@ -1,7 +1,6 @@
 #include "setup_check.h"
 
 #include "module_dir.h"
-#include "pe_image.h"
 #include "setup_names.h"
 
 namespace {
@@ -31,39 +30,23 @@ bool IsStampedAbsent(LPCSTR name)
     return false;
 }
 
-// The stamp ends where a signature's certificate table begins, or with the file.
 ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return ProgramStamp::kDamaged;  // a program that runs can be read
-    ProgramStamp result = ProgramStamp::kDamaged;
     LARGE_INTEGER size = {};
-    unsigned char head[kPeHeadSize];
-    PeLayout layout;
-    if (GetFileSizeEx(file, &size) && size.QuadPart >= static_cast<LONGLONG>(kStampTrailerSize)) {
-        const DWORD headSize =
-            size.QuadPart < static_cast<LONGLONG>(sizeof head) ? static_cast<DWORD>(size.QuadPart) : sizeof head;
-        if (ReadAt(file, 0, head, headSize) && ReadPeLayout(head, headSize, layout)) {
-            const ULONGLONG end = layout.IsSigned() ? layout.nCertificateOffset : size.QuadPart;
-            unsigned char trailer[kStampTrailerSize];
-            std::uint64_t bodyLength = 0;
-            StampTrailer found = StampTrailer::kDamaged;
-            if (end >= kStampTrailerSize && end <= static_cast<ULONGLONG>(size.QuadPart) &&
-                ReadAt(file, end - kStampTrailerSize, trailer, sizeof trailer))
-                found = ReadStampTrailer(trailer, end, bodyLength);
-            if (found == StampTrailer::kNone) {
-                result = ProgramStamp::kNone;
-            } else if (found == StampTrailer::kFound) {
-                std::vector<unsigned char> body(static_cast<std::size_t>(bodyLength));
-                if (ReadAt(file, end - kStampTrailerSize - bodyLength, body.data(), static_cast<DWORD>(body.size())) &&
-                    DecodeStamp(body.data(), body.size(), stamp))
-                    result = ProgramStamp::kFound;
-            }
-        }
-    }
+    std::uint64_t start = 0;
+    const ProgramStamp found =
+        GetFileSizeEx(file, &size)
+            ? FindProgramStamp(static_cast<std::uint64_t>(size.QuadPart),
+                               [file](std::uint64_t offset, void* buffer, std::size_t count) {
+                                   return ReadAt(file, offset, buffer, static_cast<DWORD>(count));
+                               },
+                               stamp, start)
+            : ProgramStamp::kDamaged;
     CloseHandle(file);
-    return result;
+    return found;
 }
 
 CSetupCheck::~CSetupCheck()
@@ -75,7 +58,8 @@ bool CSetupCheck::CheckInputs(CString& changed)
 {
     switch (ReadProgramStamp(GetModulePath(), m_stamp)) {
     case ProgramStamp::kNone: return true;
-    case ProgramStamp::kDamaged: changed = SetupFile::kInstaller; return false;
+    case ProgramStamp::kDamaged:
+    case ProgramStamp::kNotAProgram: changed = SetupFile::kInstaller; return false;
     case ProgramStamp::kFound: m_bStamped = true; break;
     }
     const struct {

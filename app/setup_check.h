@@ -34,8 +34,7 @@ private:
     std::vector<HANDLE> m_held;
 };
 
-enum class ProgramStamp { kNone, kFound, kDamaged };
-// Reads the stamp of the program file at `path`: none, found, or a stamp that cannot be right.
+// Reads the stamp of the program file at `path`.
 ProgramStamp ReadProgramStamp(LPCSTR path, SetupStamp& stamp);
 
 // Whether the running installer's stamp says that the setup directory's `name` ("setup.ini",

@@ -1,16 +1,16 @@
 #include "pe_image.h"
 
-std::uint32_t GetLe32(const unsigned char* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 void PutLe32(std::string& bytes, std::size_t offset, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 namespace {
+
+std::uint32_t GetLe32(const unsigned char* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
 
 std::uint16_t GetLe16(const unsigned char* p)
 {

@@ -25,5 +25,5 @@ bool ReadPeLayout(const unsigned char* head, std::size_t size, PeLayout& layout)
 // system's own CheckSumMappedFile compute).
 std::uint32_t ComputePeChecksum(const std::string& image, std::uint32_t checksumOffset);
 
+// Writes a little-endian 32-bit number into `bytes` at `offset`.
 void PutLe32(std::string& bytes, std::size_t offset, std::uint32_t value);
-std::uint32_t GetLe32(const unsigned char* p);

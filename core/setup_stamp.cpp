@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "pe_image.h"
+
 namespace {
 
 constexpr char kStampMagic[8] = {'S', 'E', 'T', 'U', 'P', 'S', 'U', 'M'};
@@ -67,6 +69,20 @@ private:
     std::size_t m_nLeft;
 };
 
+enum class StampTrailer { kNone, kFound, kDamaged };
+
+// Reads the 16 bytes that end a stamped file's signed part (`end` bytes from its start): no stamp,
+// one whose body is `bodyLength` bytes before the trailer, or a trailer that cannot be right.
+StampTrailer ReadStampTrailer(const unsigned char* trailer, std::uint64_t end, std::uint64_t& bodyLength)
+{
+    if (std::memcmp(trailer + 8, kStampMagic, sizeof kStampMagic) != 0) return StampTrailer::kNone;
+    Cursor cursor(trailer, 8);
+    cursor.Number(bodyLength, 8);
+    if (bodyLength == 0 || bodyLength % 8 != 0 || bodyLength > kMaxStampBody || bodyLength + kStampTrailerSize > end)
+        return StampTrailer::kDamaged;
+    return StampTrailer::kFound;
+}
+
 }  // namespace
 
 std::string EncodeStamp(const SetupStamp& stamp)
@@ -89,16 +105,9 @@ std::string EncodeStamp(const SetupStamp& stamp)
     return out;
 }
 
-StampTrailer ReadStampTrailer(const unsigned char* trailer, std::uint64_t end, std::uint64_t& bodyLength)
-{
-    if (std::memcmp(trailer + 8, kStampMagic, sizeof kStampMagic) != 0) return StampTrailer::kNone;
-    Cursor cursor(trailer, 8);
-    cursor.Number(bodyLength, 8);
-    if (bodyLength == 0 || bodyLength % 8 != 0 || bodyLength > kMaxStampBody || bodyLength + kStampTrailerSize > end)
-        return StampTrailer::kDamaged;
-    return StampTrailer::kFound;
-}
+namespace {
 
+// Parses a body; false when it is not exactly a stamp.
 bool DecodeStamp(const unsigned char* body, std::size_t size, SetupStamp& stamp)
 {
     Cursor cursor(body, size);
@@ -117,4 +126,30 @@ bool DecodeStamp(const unsigned char* body, std::size_t size, SetupStamp& stamp)
             return false;
     }
     return cursor.AtPaddedEnd();
+}
+
+}  // namespace
+
+ProgramStamp FindProgramStamp(std::uint64_t fileSize, const ProgramBytes& read, SetupStamp& stamp, std::uint64_t& start)
+{
+    unsigned char head[kPeHeadSize];
+    const std::size_t headSize = fileSize < sizeof head ? static_cast<std::size_t>(fileSize) : sizeof head;
+    PeLayout layout;
+    if (!read(0, head, headSize) || !ReadPeLayout(head, headSize, layout)) return ProgramStamp::kNotAProgram;
+    const std::uint64_t end = layout.IsSigned() ? layout.nCertificateOffset : fileSize;
+    if (end > fileSize) return ProgramStamp::kDamaged;
+    if (end < kStampTrailerSize) return ProgramStamp::kNone;
+    unsigned char trailer[kStampTrailerSize];
+    std::uint64_t bodyLength = 0;
+    if (!read(end - kStampTrailerSize, trailer, sizeof trailer)) return ProgramStamp::kDamaged;
+    switch (ReadStampTrailer(trailer, end, bodyLength)) {
+    case StampTrailer::kNone: return ProgramStamp::kNone;
+    case StampTrailer::kDamaged: return ProgramStamp::kDamaged;
+    case StampTrailer::kFound: break;
+    }
+    start = end - kStampTrailerSize - bodyLength;
+    std::vector<unsigned char> body(static_cast<std::size_t>(bodyLength));
+    return read(start, body.data(), body.size()) && DecodeStamp(body.data(), body.size(), stamp)
+               ? ProgramStamp::kFound
+               : ProgramStamp::kDamaged;
 }

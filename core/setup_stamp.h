@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,10 +48,12 @@ constexpr std::uint64_t kMaxStampBody = 512ull << 20;
 // The stamp's bytes, body and trailer, a multiple of 8 long.
 std::string EncodeStamp(const SetupStamp& stamp);
 
-enum class StampTrailer { kNone, kFound, kDamaged };
-// Reads the 16 bytes that end a stamped file's signed part (`end` bytes from its start): no stamp,
-// one whose body is `bodyLength` bytes before the trailer, or a trailer that cannot be right.
-StampTrailer ReadStampTrailer(const unsigned char* trailer, std::uint64_t end, std::uint64_t& bodyLength);
-// Parses a body; false when it is not exactly a stamp.
-bool DecodeStamp(const unsigned char* body, std::size_t size, SetupStamp& stamp);
+enum class ProgramStamp { kNone, kFound, kDamaged, kNotAProgram };
+// Reads `size` bytes at `offset` of a program file; false when it cannot.
+using ProgramBytes = std::function<bool(std::uint64_t offset, void* buffer, std::size_t size)>;
+// Finds the stamp of a program file of `fileSize` bytes: it ends where a signature's certificate
+// table begins, or with the file. `start` is where it begins. A stamp that cannot be right, or a
+// certificate table outside the file, is kDamaged.
+ProgramStamp FindProgramStamp(std::uint64_t fileSize, const ProgramBytes& read, SetupStamp& stamp,
+                              std::uint64_t& start);
 

@@ -20,9 +20,6 @@ public:
     // The digest of everything added since construction or the last Finish, which starts anew.
     bool Finish(Sha256Digest& digest);
 
-    // Whether the system offers SHA-256 at all.
-    static bool IsAvailable();
-
 private:
     void Begin();
 

@@ -115,8 +115,3 @@ bool CSha256::Finish(Sha256Digest& digest)
     Begin();
     return ok;
 }
-
-bool CSha256::IsAvailable()
-{
-    return GetCng().hAlgorithm != nullptr;
-}

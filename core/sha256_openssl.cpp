@@ -31,8 +31,3 @@ bool CSha256::Finish(Sha256Digest& digest)
     Begin();
     return ok;
 }
-
-bool CSha256::IsAvailable()
-{
-    return EVP_sha256() != nullptr;
-}

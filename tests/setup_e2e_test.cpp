@@ -19,6 +19,7 @@
 
 #include "child_process.h"
 #include "dialog_driver.h"
+#include "display_scale.h"
 #include "link_probe.h"
 #include "package_fixtures.h"
 #include "resource.h"
@@ -1004,43 +1005,6 @@ TEST_F(Installer, AVendorsBuildShowsItsProductWholeWithItsIconPictureAndVersion)
 
 // --- At every display scale ---------------------------------------------------------------------
 
-// The display's scale that Wine gives the programs started from now on (it reads it at a program's
-// start), put back as it was when this goes.
-class DisplayScale {
-public:
-    explicit DisplayScale(DWORD dpi)
-    {
-        for (Key& key : m_keys) {
-            DWORD size = sizeof key.old;
-            key.had = RegGetValueA(key.root, key.path, "LogPixels", RRF_RT_REG_DWORD, nullptr, &key.old, &size) ==
-                      ERROR_SUCCESS;
-            Set(key, &dpi);
-        }
-    }
-    ~DisplayScale()
-    {
-        for (Key& key : m_keys) Set(key, key.had ? &key.old : nullptr);
-    }
-
-private:
-    struct Key {
-        HKEY root;
-        const char* path;
-        DWORD old = 0;
-        bool had = false;
-    };
-    static void Set(const Key& key, const DWORD* dpi)
-    {
-        HKEY h;
-        if (RegCreateKeyExA(key.root, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-            return;
-        if (dpi) RegSetValueExA(h, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(dpi), sizeof *dpi);
-        else RegDeleteValueA(h, "LogPixels");
-        RegCloseKey(h);
-    }
-    Key m_keys[2] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
-};
-
 std::string ClassOf(HWND hwnd)
 {
     char cls[64] = "";
@@ -1122,7 +1086,7 @@ TEST_F(Installer, EveryDialogIsLaidOutAtEveryDisplayScale)
     int width96 = 0;
     for (int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE(std::to_string(dpi) + " dpi");
-        DisplayScale scale(dpi);
+        CDisplayScale scale(dpi);
         HWND dialog = StartAtDestination(setupDir);
         ASSERT_NE(dialog, nullptr);
         HFONT font = TemplateFont(setupModule, IDD_DESTINATION, dpi);

@@ -1,7 +1,6 @@
 #include "destination_dlg.h"
 
 #include "app_icon.h"
-#include "dpi_picture.h"
 #include "folder_browser.h"
 #include "module_dir.h"
 #include "resource.h"
@@ -33,7 +32,6 @@ CString FormatMegabytes(int megabytes)
 BEGIN_MESSAGE_MAP(CDestinationDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
-    ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BROWSE, OnBrowse)
     ON_EN_CHANGE(IDC_DEST, OnChangeDest)
     ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
@@ -55,10 +53,12 @@ BOOL CDestinationDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetAppIcon(*this);
 
-    if (!IsStampedAbsent(SetupFile::kPicture))
-        m_hBitmap = static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
-                                                    IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-    ShowPictureAtDpi(m_hWnd, m_picture.m_hWnd, m_hBitmap, GetWindowDpi(m_hWnd), m_hScaled);
+    HBITMAP face = IsStampedAbsent(SetupFile::kPicture)
+                       ? nullptr
+                       : static_cast<HBITMAP>(LoadImageA(nullptr, GetModuleDirectory() + SetupFile::kPicture,
+                                                         IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    m_face.Attach(m_hWnd, m_picture.m_hWnd, face);
+    m_face.ShowAt(GetWindowDpi(m_hWnd));
 
     SetWindowText(ReadScript(Script::kTitle));
     CString location = ReadScript(Script::kLocation);
@@ -137,18 +137,10 @@ HCURSOR CDestinationDlg::OnQueryDragIcon()
     return static_cast<HCURSOR>(theAppIcon);
 }
 
-void CDestinationDlg::OnDestroy()
-{
-    CDialog::OnDestroy();
-    if (m_hBitmap) DeleteObject(m_hBitmap);
-    if (m_hScaled) DeleteObject(m_hScaled);
-    m_hBitmap = m_hScaled = nullptr;
-}
-
 LRESULT CDestinationDlg::OnDpiChanged(WPARAM wParam, LPARAM)
 {
     // Windows scales the dialog's layout and font to the new display; the picture follows.
     const LRESULT result = Default();
-    ShowPictureAtDpi(m_hWnd, m_picture.m_hWnd, m_hBitmap, HIWORD(wParam), m_hScaled);
+    m_face.ShowAt(HIWORD(wParam));
     return result;
 }

@@ -49,23 +49,9 @@ HBITMAP ScaleBitmap(HBITMAP source, double scale)
     return scaled;
 }
 
-}  // namespace
-
-UINT GetWindowDpi(HWND window)
-{
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow) {
-        const UINT dpi = getDpiForWindow(window);
-        if (dpi != 0) return dpi;
-    }
-    HDC dc = GetDC(window);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(window, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
-}
-
+// How much larger `dialog` is laid out at `dpi` than at 96: the ratio of its dialog units (its
+// font's average character width and height) there to those at 96 dpi. A font does not grow in
+// step with the dpi, and the dialog grows with its font.
 double DialogScale(HWND dialog, UINT dpi)
 {
     LOGFONTW font;
@@ -86,11 +72,41 @@ double DialogScale(HWND dialog, UINT dpi)
     return across < down ? across : down;
 }
 
-void ShowPictureAtDpi(HWND dialog, HWND picture, HBITMAP source, UINT dpi, HBITMAP& shown)
+}  // namespace
+
+UINT GetWindowDpi(HWND window)
 {
-    if (source == nullptr) return;
-    HBITMAP scaled = dpi == kDesignDpi ? nullptr : ScaleBitmap(source, DialogScale(dialog, dpi));
-    SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled ? scaled : source));
-    if (shown) DeleteObject(shown);
-    shown = scaled;
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi != 0) return dpi;
+    }
+    HDC dc = GetDC(window);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(window, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
+}
+
+CDpiPicture::~CDpiPicture()
+{
+    if (m_hSource) DeleteObject(m_hSource);
+    if (m_hScaled) DeleteObject(m_hScaled);
+}
+
+void CDpiPicture::Attach(HWND dialog, HWND picture, HBITMAP source)
+{
+    m_hDialog = dialog;
+    m_hPicture = picture;
+    m_hSource = source;
+}
+
+void CDpiPicture::ShowAt(UINT dpi)
+{
+    if (m_hSource == nullptr || m_hPicture == nullptr) return;
+    HBITMAP scaled = dpi == kDesignDpi ? nullptr : ScaleBitmap(m_hSource, DialogScale(m_hDialog, dpi));
+    SendMessageA(m_hPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled ? scaled : m_hSource));
+    if (m_hScaled) DeleteObject(m_hScaled);  // the copy shown before, replaced now
+    m_hScaled = scaled;
 }

@@ -9,13 +9,22 @@
 // the screen's.
 UINT GetWindowDpi(HWND window);
 
-// How much larger `dialog` is laid out at `dpi` than at 96: the ratio of its dialog units (its
-// font's average character width and height) there to those at 96 dpi. A font does not grow in
-// step with the dpi, and the dialog grows with its font.
-double DialogScale(HWND dialog, UINT dpi);
+// The picture of a bitmap static, drawn for 96 dpi, shown at its dialog's scale. It owns the picture
+// and its scaled copy, and deletes both when it goes (after the window, which shows one of them).
+class CDpiPicture {
+public:
+    CDpiPicture() = default;
+    ~CDpiPicture();
+    CDpiPicture(const CDpiPicture&) = delete;
+    CDpiPicture& operator=(const CDpiPicture&) = delete;
 
-// Shows `source` in the bitmap static `picture` of `dialog`, scaled with the dialog at `dpi`
-// (halftone scaling, its proportions kept); at 96 dpi the source itself. `shown` holds the scaled
-// copy made by the previous call, which this one replaces and deletes; the caller deletes the last
-// one (and `source`).
-void ShowPictureAtDpi(HWND dialog, HWND picture, HBITMAP source, UINT dpi, HBITMAP& shown);
+    // The picture `source` (owned from now on; null for none) of the static `picture` in `dialog`.
+    void Attach(HWND dialog, HWND picture, HBITMAP source);
+    // Shows it scaled with the dialog at `dpi` (halftone scaling, its proportions kept); at 96 dpi
+    // the picture itself.
+    void ShowAt(UINT dpi);
+
+private:
+    HWND m_hDialog = nullptr, m_hPicture = nullptr;
+    HBITMAP m_hSource = nullptr, m_hScaled = nullptr;
+};

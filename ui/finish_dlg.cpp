@@ -1,7 +1,6 @@
 #include "finish_dlg.h"
 
 #include "app_icon.h"
-#include "dpi_picture.h"
 #include "fit_text.h"
 #include "launch_program.h"
 #include "resource.h"
@@ -24,7 +23,6 @@ HWND FindPicture(HWND dialog)
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFinishDlg, CDialog)
-    ON_WM_DESTROY()
     ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 END_MESSAGE_MAP()
 
@@ -42,13 +40,11 @@ BOOL CFinishDlg::OnInitDialog()
     SetAppIcon(*this);
     SetWindowText(ReadScript(Script::kTitle));
     // Away from 96 dpi the picture is scaled with the dialog.
+    m_picture.Attach(m_hWnd, FindPicture(m_hWnd),
+                     static_cast<HBITMAP>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_FINISH), IMAGE_BITMAP,
+                                                     0, 0, LR_CREATEDIBSECTION)));
     const UINT dpi = GetWindowDpi(m_hWnd);
-    m_hPicture = FindPicture(m_hWnd);
-    if (dpi != 96 && m_hPicture) {
-        m_hSource = static_cast<HBITMAP>(
-            LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_FINISH), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        ShowPictureAtDpi(m_hWnd, m_hPicture, m_hSource, dpi, m_hScaled);
-    }
+    if (dpi != 96) m_picture.ShowAt(dpi);
     // The product's name is the vendor's: the texts that hold it grow to it, and the dialog with them.
     if (GrowTextsToFit(m_hWnd)) CenterWindow();
     CheckDlgButton(IDC_LAUNCH, BST_CHECKED);
@@ -56,21 +52,10 @@ BOOL CFinishDlg::OnInitDialog()
     return TRUE;
 }
 
-void CFinishDlg::OnDestroy()
-{
-    CDialog::OnDestroy();
-    if (m_hSource) DeleteObject(m_hSource);
-    if (m_hScaled) DeleteObject(m_hScaled);
-    m_hSource = m_hScaled = nullptr;
-}
-
 LRESULT CFinishDlg::OnDpiChanged(WPARAM wParam, LPARAM)
 {
-    if (m_hPicture && !m_hSource)
-        m_hSource = static_cast<HBITMAP>(
-            LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_FINISH), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     const LRESULT result = Default();
-    ShowPictureAtDpi(m_hWnd, m_hPicture, m_hSource, HIWORD(wParam), m_hScaled);
+    m_picture.ShowAt(HIWORD(wParam));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "afxwin.h"
+#include "dpi_picture.h"
 
 // The last window of an installation that ran to its end: tells the user the product is installed
 // and, when its check box stays checked, starts the installed program on Finish.
@@ -19,12 +20,9 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
-    void OnDestroy();
     LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
-    HWND m_hPicture = nullptr;    // the picture's control
-    HBITMAP m_hSource = nullptr;  // the picture as drawn, and at the window's dpi; both owned
-    HBITMAP m_hScaled = nullptr;
+    CDpiPicture m_picture;  // shown by the template at 96 dpi, by this at any other scale
 };

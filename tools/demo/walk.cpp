@@ -13,6 +13,7 @@
 // The exit status is 0 only when every step was seen and every check held.
 #include "apps_and_features.h"
 #include "dialog_driver.h"
+#include "display_scale.h"
 #include "resource.h"
 #include "setup_names.h"
 #include "window_picture.h"
@@ -439,41 +440,25 @@ void CWalk::Uninstall(bool snap)
     if (!ListedAs(product).empty()) Fail(product + " is still listed in Apps & features after the removal");
 }
 
-// The display scale that programs started from now on take, or, with 0, the prefix's own again.
-void SetDisplayScale(DWORD dpi)
-{
-    const struct {
-        HKEY root;
-        const char* path;
-    } keys[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"}, {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
-    for (const auto& key : keys) {
-        HKEY h;
-        if (RegCreateKeyExA(key.root, key.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-            continue;
-        if (dpi) RegSetValueExA(h, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-        else RegDeleteValueA(h, "LogPixels");
-        RegCloseKey(h);
-    }
-}
-
 void CWalk::FinishAtScale(DWORD dpi, const std::string& picture)
 {
-    SetDisplayScale(dpi);
     const std::string title = ReadProfile(m_strScript, Script::kTitle);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    std::string commandLine = "\"" + m_strSetupExe + "\"";
-    const bool started = CreateProcessA(m_strSetupExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                        ParentWithBackslash(m_strSetupExe).c_str(), &si, &pi) != FALSE;
-    if (!started) {
-        SetDisplayScale(0);
-        Fail("could not start " + m_strSetupExe + " at " + std::to_string(dpi) + " dpi");
-        return;
+    HWND destination = nullptr;
+    {
+        // Taken at the start; once the first dialog shows, the prefix has its own scale again.
+        CDisplayScale scale(dpi);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        std::string commandLine = "\"" + m_strSetupExe + "\"";
+        if (!CreateProcessA(m_strSetupExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            ParentWithBackslash(m_strSetupExe).c_str(), &si, &pi)) {
+            Fail("could not start " + m_strSetupExe + " at " + std::to_string(dpi) + " dpi");
+            return;
+        }
+        CloseHandle(pi.hThread);
+        destination = WaitForDialog(title, pi.dwProcessId);
     }
-    CloseHandle(pi.hThread);
-    HWND destination = WaitForDialog(title, pi.dwProcessId);
-    SetDisplayScale(0);  // taken by then: the prefix has its own again for what follows
     HWND finish = nullptr;
     if (destination) {
         PressButton(destination, IDOK);

@@ -154,37 +154,17 @@ fs::path InputPath(const fs::path& dir, const std::string& name, const CStaging&
     return staging.Has(name) ? staging.PathOf(name) : dir / name;
 }
 
-// Stages the installer, stamped with the digests of the staged and kept inputs (for a complete
-// setup directory), then signed when a signing command is given.
+// Stages the installer, stamped with the digests of the staged and kept inputs (always for a
+// complete setup directory), then signed when a signing command is given.
 bool PlaceInstaller(const BuildOptions& options, const fs::path& program, CStaging& staging)
 {
     const fs::path& dir = options.setupDir;
-    std::string image;
-    if (!ReadFileBytes(program, image)) return Refuse("cannot read " + Quote(program)), false;
-    // A stamped installer is stamped anew, also without --complete: its old stamp would refuse
-    // the package just written.
-    SetupStamp old;
-    std::size_t start = 0;
-    const ProgramStamp carried = ReadProgramStamp(image, old, start);
-    SetupStamp stamp;
-    const bool stamping = options.bComplete || carried == ProgramStamp::kFound || carried == ProgramStamp::kDamaged;
-    if (stamping) {
-        const StampInputs inputs{InputPath(dir, SetupFile::kScript, staging), InputPath(dir, SetupFile::kLog, staging),
-                                 InputPath(dir, SetupFile::kPicture, staging),
-                                 InputPath(dir, SetupFile::kPackage, staging)};
-        std::string error;
-        if (!ComputeStamp(inputs, stamp, error)) return Refuse(error + "; nothing written"), false;
-        if (!StampProgram(image, stamp, error)) return Refuse(Quote(program) + " " + error + "; nothing written"), false;
-    }
-    if (!staging.Write(SetupFile::kInstaller, image))
-        return Refuse("cannot write " + Quote(staging.PathOf(SetupFile::kInstaller))), false;
+    const StampInputs inputs{InputPath(dir, SetupFile::kScript, staging), InputPath(dir, SetupFile::kLog, staging),
+                             InputPath(dir, SetupFile::kPicture, staging), InputPath(dir, SetupFile::kPackage, staging)};
     std::string error;
-    if (!options.signCommand.empty() && !SignProgram(options.signCommand, staging.PathOf(SetupFile::kInstaller), error))
+    SetupStamp stamped;
+    if (!StageInstaller(program, inputs, options.bComplete, options.signCommand, staging, stamped, error))
         return Refuse(error + "; nothing written"), false;
-    // A signing tool that moved the stamp would leave an installer that checks nothing.
-    if (stamping && !options.signCommand.empty() && !CarriesStamp(staging.PathOf(SetupFile::kInstaller), stamp))
-        return Refuse("the signed setup.exe no longer carries its stamp where the installer finds it; nothing written"),
-               false;
     return true;
 }
 
@@ -212,13 +192,9 @@ bool SignUninstaller(const BuildOptions& options, ProductScan& scan, CStaging& s
 bool HasStampedInstaller(const fs::path& dir)
 {
     std::string image;
-    SetupStamp stamp;
-    std::size_t start = 0;
     std::error_code ec;
-    if (!fs::is_regular_file(dir / SetupFile::kInstaller, ec) || !ReadFileBytes(dir / SetupFile::kInstaller, image))
-        return false;
-    const ProgramStamp found = ReadProgramStamp(image, stamp, start);
-    return found == ProgramStamp::kFound || found == ProgramStamp::kDamaged;
+    return fs::is_regular_file(dir / SetupFile::kInstaller, ec) && ReadFileBytes(dir / SetupFile::kInstaller, image) &&
+           IsStamped(image);
 }
 
 // Removes the setup directory that this run made, when a failed run leaves it empty.

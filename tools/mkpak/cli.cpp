@@ -161,6 +161,25 @@ bool Parse(const std::vector<std::string>& args, const char* usage, Option optio
     return true;
 }
 
+// Parses a command's line: false, with the exit code in `rc`, when the command is not to run (a
+// usage error, or its help shown); else its `count` positional arguments are in `parsed`.
+template <typename Option>
+bool ParseCommand(const std::vector<std::string>& args, const char* usage, Option option, std::size_t count,
+                  const char* missing, Parsed& parsed, int& rc)
+{
+    if (!Parse(args, usage, option, parsed, rc)) return false;
+    if (parsed.bHelp) {
+        std::fputs(usage, stdout);
+        rc = kExitOk;
+        return false;
+    }
+    if (parsed.positional.size() != count) {
+        rc = UsageError(missing, usage);
+        return false;
+    }
+    return true;
+}
+
 // Handles the options of every command; -1 when `name` is not one of them.
 int CommonOption(const std::string& name, const std::string* value, unsigned& codePage, Verbosity& verbosity)
 {
@@ -214,9 +233,7 @@ int Build(const std::vector<std::string>& args)
     };
     Parsed parsed;
     int rc = kExitOk;
-    if (!Parse(args, kBuildUsage, option, parsed, rc)) return rc;
-    if (parsed.bHelp) return std::fputs(kBuildUsage, stdout), kExitOk;
-    if (parsed.positional.size() != 2) return UsageError("build needs PRODUCT_FOLDER and SETUP_DIR", kBuildUsage);
+    if (!ParseCommand(args, kBuildUsage, option, 2, "build needs PRODUCT_FOLDER and SETUP_DIR", parsed, rc)) return rc;
     options.productFolder = PathFromUtf8(parsed.positional[0]);
     options.setupDir = PathFromUtf8(parsed.positional[1]);
     return RunBuild(options);
@@ -230,9 +247,7 @@ int Inspect(const std::vector<std::string>& args, const char* usage, int (*run)(
     };
     Parsed parsed;
     int rc = kExitOk;
-    if (!Parse(args, usage, option, parsed, rc)) return rc;
-    if (parsed.bHelp) return std::fputs(usage, stdout), kExitOk;
-    if (parsed.positional.size() != 1) return UsageError("give one PACKAGE", usage);
+    if (!ParseCommand(args, usage, option, 1, "give one PACKAGE", parsed, rc)) return rc;
     options.package = PathFromUtf8(parsed.positional[0]);
     return run(options);
 }
@@ -247,9 +262,7 @@ int Stamp(const std::vector<std::string>& args)
     };
     Parsed parsed;
     int rc = kExitOk;
-    if (!Parse(args, kStampUsage, option, parsed, rc)) return rc;
-    if (parsed.bHelp) return std::fputs(kStampUsage, stdout), kExitOk;
-    if (parsed.positional.size() != 1) return UsageError("give one SETUP_DIR", kStampUsage);
+    if (!ParseCommand(args, kStampUsage, option, 1, "give one SETUP_DIR", parsed, rc)) return rc;
     options.setupDir = PathFromUtf8(parsed.positional[0]);
     return RunStamp(options);
 }

@@ -177,11 +177,9 @@ bool CPackWriter::Complete()
     return true;
 }
 
-fs::path CPackWriter::Release()
+void CPackWriter::Release()
 {
-    fs::path temp = m_tempPath;
     m_tempPath.clear();
-    return temp;
 }
 
 void CPackWriter::Abandon()

@@ -31,8 +31,8 @@ public:
     // Completes the package but leaves it under its temporary name (the final name with
     // ".partial"), for the caller to move into place with the rest of its output.
     bool Complete();
-    // The completed temporary file, which from now on is the caller's to move or remove.
-    fs::path Release();
+    // Hands the completed temporary file over to the caller, to move or remove.
+    void Release();
     // Removes the unfinished package; the final name is left as it was.
     void Abandon();
     const std::string& Error() const { return m_strError; }

@@ -103,21 +103,25 @@ std::string FirstDifference(const SetupStamp& expected, const SetupStamp& actual
 
 ProgramStamp ReadProgramStamp(const std::string& image, SetupStamp& stamp, std::size_t& start)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(image.data());
-    PeLayout layout;
-    if (!ReadPeLayout(p, std::min(image.size(), kPeHeadSize), layout)) return ProgramStamp::kNotAProgram;
-    const std::uint64_t end = layout.IsSigned() ? layout.nCertificateOffset : image.size();
-    if (end > image.size()) return ProgramStamp::kDamaged;  // as the installer takes it
-    if (end < kStampTrailerSize) return ProgramStamp::kNone;
-    std::uint64_t bodyLength = 0;
-    switch (ReadStampTrailer(p + end - kStampTrailerSize, end, bodyLength)) {
-    case StampTrailer::kNone: return ProgramStamp::kNone;
-    case StampTrailer::kDamaged: return ProgramStamp::kDamaged;
-    case StampTrailer::kFound: break;
-    }
-    start = static_cast<std::size_t>(end - kStampTrailerSize - bodyLength);
-    return DecodeStamp(p + start, static_cast<std::size_t>(bodyLength), stamp) ? ProgramStamp::kFound
-                                                                                : ProgramStamp::kDamaged;
+    std::uint64_t at = 0;
+    const ProgramStamp found = FindProgramStamp(
+        image.size(),
+        [&image](std::uint64_t offset, void* buffer, std::size_t size) {
+            if (offset > image.size() || size > image.size() - offset) return false;
+            std::memcpy(buffer, image.data() + offset, size);
+            return true;
+        },
+        stamp, at);
+    start = static_cast<std::size_t>(at);
+    return found;
+}
+
+bool IsStamped(const std::string& image)
+{
+    SetupStamp stamp;
+    std::size_t start = 0;
+    const ProgramStamp found = ReadProgramStamp(image, stamp, start);
+    return found == ProgramStamp::kFound || found == ProgramStamp::kDamaged;
 }
 
 bool CarriesStamp(const fs::path& program, const SetupStamp& stamp)

@@ -9,22 +9,33 @@
 
 #include <cstdio>
 
+bool StageInstaller(const fs::path& program, const StampInputs& inputs, bool stamp, const std::string& signCommand,
+                    CStaging& staging, SetupStamp& stamped, std::string& error)
+{
+    std::string image;
+    if (!ReadFileBytes(program, image)) return error = "cannot read " + Quote(program), false;
+    // A stamped installer is stamped anew: its old stamp would refuse the inputs as they are now.
+    stamp = stamp || IsStamped(image);
+    if (stamp && !ComputeStamp(inputs, stamped, error)) return false;
+    if (stamp && !StampProgram(image, stamped, error)) return error = Quote(program) + " " + error, false;
+    const fs::path staged = staging.PathOf(SetupFile::kInstaller);
+    if (!staging.Write(SetupFile::kInstaller, image)) return error = "cannot write " + Quote(staged), false;
+    if (signCommand.empty()) return true;
+    if (!SignProgram(signCommand, staged, error)) return false;
+    // A signing tool that moved the stamp would leave an installer that checks nothing.
+    if (stamp && !CarriesStamp(staged, stamped))
+        return error = "the signed setup.exe no longer carries its stamp where the installer finds it", false;
+    return true;
+}
+
 int RunStamp(const StampOptions& options)
 {
     const fs::path program = options.setupDir / SetupFile::kInstaller;
-    std::string image, error;
-    if (!ReadFileBytes(program, image)) return Refuse("cannot read " + Quote(program));
-    SetupStamp stamp;
-    if (!ComputeStamp(SetupDirInputs(options.setupDir), stamp, error)) return Refuse(error);
-    if (!StampProgram(image, stamp, error)) return Refuse(Quote(program) + " " + error);
     CStaging staging(options.setupDir);
-    if (!staging.Write(SetupFile::kInstaller, image)) return Refuse("cannot write " + Quote(program));
-    if (!options.signCommand.empty() && !SignProgram(options.signCommand, staging.PathOf(SetupFile::kInstaller), error))
+    std::string error, failed;
+    SetupStamp stamp;
+    if (!StageInstaller(program, SetupDirInputs(options.setupDir), true, options.signCommand, staging, stamp, error))
         return Refuse(error + "; " + Quote(program) + " left as it was");
-    if (!options.signCommand.empty() && !CarriesStamp(staging.PathOf(SetupFile::kInstaller), stamp))
-        return Refuse("the signed setup.exe no longer carries its stamp where the installer finds it; " + Quote(program) +
-                      " left as it was");
-    std::string failed;
     if (!staging.Commit(failed)) return Refuse("cannot write " + Quote(program));
     if (ShowsSummary(options.verbosity))
         std::printf("%s: stamped with %zu entries\n", PathToUtf8(program).c_str(), stamp.entries.size());
