@@ -50,10 +50,8 @@ int CString::ReverseFind(char ch) const
     return FindLastCharacter(m_s.c_str(), GetLength(), ch, ch);
 }
 
-void CString::Format(LPCSTR format, ...)
+void CString::FormatV(LPCSTR format, va_list args)
 {
-    va_list args;
-    va_start(args, format);
     va_list copy;
     va_copy(copy, args);
     int n = vsnprintf(nullptr, 0, format, copy);
@@ -65,6 +63,23 @@ void CString::Format(LPCSTR format, ...)
         vsnprintf(&m_s[0], m_s.size(), format, args);
         m_s.resize(static_cast<size_t>(n));
     }
+}
+
+void CString::Format(LPCSTR format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    FormatV(format, args);
+    va_end(args);
+}
+
+void CString::Format(UINT formatId, ...)
+{
+    CString format;
+    format.LoadString(formatId);
+    va_list args;
+    va_start(args, formatId);
+    FormatV(format, args);
     va_end(args);
 }
 

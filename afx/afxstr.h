@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdarg>
 #include <string>
 
 // Byte position of the last `a` or `b` in s[0, length) that is a character of its own, or -1: the
@@ -57,6 +58,8 @@ public:
 
     // printf-style formatting into this string.
     void Format(LPCSTR format, ...);
+    // The same with string resource `formatId` (in the user's language) as the format.
+    void Format(UINT formatId, ...);
     // Loads string resource `id` from the resource module (AfxGetResourceHandle); false (string
     // unchanged) when there is none.
     bool LoadString(UINT id);
@@ -67,5 +70,15 @@ public:
     void ReleaseBuffer(int newLength = -1);
 
 private:
+    void FormatV(LPCSTR format, va_list args);
+
     std::string m_s;
 };
+
+// String resource `id` in the user's language (empty when there is none).
+inline CString ResourceText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}

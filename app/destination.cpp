@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 void CreateFolderPath(const CString& destDir)
 {
     // Every prefix that ends before a backslash, shortest first, then the whole path. The scan is
@@ -18,6 +20,34 @@ void CreateFolderPath(const CString& destDir)
     CreateDirectoryA(destDir, nullptr);
 }
 
+namespace {
+
+// Takes a UTF-8 byte-order mark off the start of the file at `path`: the profile functions, which
+// write the log, would take it for part of the template's first line and lose its first section.
+void RemoveByteOrderMark(const CString& path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER size{};
+    char mark[3] = {};
+    DWORD got = 0;
+    if (GetFileSizeEx(file, &size) && size.QuadPart >= 3 && size.QuadPart < (1 << 30) &&
+        ReadFile(file, mark, 3, &got, nullptr) && got == 3 && mark[0] == '\xEF' && mark[1] == '\xBB' &&
+        mark[2] == '\xBF') {
+        std::vector<char> rest(static_cast<size_t>(size.QuadPart - 3));
+        DWORD read = 0, written = 0;
+        if (rest.empty() || (ReadFile(file, rest.data(), static_cast<DWORD>(rest.size()), &read, nullptr) &&
+                             read == rest.size())) {
+            SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+            if (rest.empty() || (WriteFile(file, rest.data(), read, &written, nullptr) && written == read))
+                SetEndOfFile(file);
+        }
+    }
+    CloseHandle(file);
+}
+
+}  // namespace
+
 void CopyLogTemplate(const CString& templatePath, const CString& logPath)
 {
     // CopyFileA refuses to replace a read-only file, and the copy takes the template's attributes.
@@ -26,4 +56,5 @@ void CopyLogTemplate(const CString& templatePath, const CString& logPath)
     DWORD attributes = GetFileAttributesA(logPath);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(logPath, attributes & ~FILE_ATTRIBUTE_READONLY);
+    RemoveByteOrderMark(logPath);
 }

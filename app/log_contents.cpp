@@ -8,19 +8,6 @@
 
 namespace {
 
-// As GetPrivateProfileIntA reads a number: an optional sign and the digits that follow; 0 when
-// there are none.
-long long ProfileInt(std::string_view text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    long long n = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && n < 0x100000000LL; ++i)
-        n = n * 10 + (text[i] - '0');
-    return negative ? -n : n;
-}
-
 struct Found {
     int index;
     bool bHasValue;

@@ -2,6 +2,7 @@
 
 #include "destination_dlg.h"
 #include "extract_dlg.h"
+#include "resource.h"
 #include "setup_check.h"
 
 BEGIN_MESSAGE_MAP(CSetupApp, CWinApp)
@@ -19,7 +20,7 @@ BOOL CSetupApp::InitInstance()
     CSetupCheck check;
     CString changed;
     if (!check.CheckInputs(changed)) {
-        MessageBoxA(nullptr, ChangedInputMessage(changed), "setup", MB_OK);
+        MessageBoxA(nullptr, ChangedInputMessage(changed), ResourceText(IDS_CAPTION), MB_OK);
         return FALSE;
     }
     CDestinationDlg destination;

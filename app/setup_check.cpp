@@ -1,6 +1,7 @@
 #include "setup_check.h"
 
 #include "module_dir.h"
+#include "resource.h"
 #include "setup_names.h"
 
 namespace {
@@ -106,8 +107,6 @@ bool CSetupCheck::CheckFile(LPCSTR name, const StampedFile& expected)
 CString ChangedInputMessage(LPCSTR input)
 {
     CString text;
-    text.Format("Setup cannot continue: its files were changed or damaged after they were published.\n%s\n"
-                "Please get the product again from its publisher.",
-                input);
+    text.Format(IDS_INPUT_CHANGED, input);
     return text;
 }

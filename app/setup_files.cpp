@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "module_dir.h"
+#include "profile_lines.h"
 #include "setup_check.h"
 #include "uninstall_log.h"
 
@@ -20,18 +21,41 @@ CString ScriptPath()
     return GetModuleDirectory() + SetupFile::kScript;
 }
 
+// The value of `key` in the script's first section `section`, as GetPrivateProfileStringA returns
+// it into a buffer of MAX_PATH; false when the script, the section or the key's value is missing.
+// Read by the installer itself rather than by the profile functions, which take a UTF-8
+// byte-order mark for part of the first line and so lose the script's first section.
+bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
+{
+    if (IsStampedAbsent(SetupFile::kScript)) return false;
+    bool inSection = false, seenSection = false, found = false;
+    WalkProfileLines(ScriptPath(), [&](const ProfileEntry& entry) {
+        if (entry.bSection) {
+            if (inSection) return false;  // the first section of that name has ended
+            inSection = !seenSection && EqualsIgnoringCase(entry.name, section);
+            seenSection = seenSection || inSection;
+            return true;
+        }
+        if (!inSection || !EqualsIgnoringCase(entry.name, key)) return true;
+        found = entry.bHasValue;
+        value.assign(entry.value.substr(0, MAX_PATH - 1));
+        return false;
+    });
+    return found;
+}
+
 CString ReadString(LPCSTR section, LPCSTR key, LPCSTR defaultValue)
 {
-    if (IsStampedAbsent(SetupFile::kScript)) return defaultValue;
-    char buffer[MAX_PATH] = "";
-    GetPrivateProfileStringA(section, key, defaultValue, buffer, MAX_PATH, ScriptPath());
-    return buffer;
+    std::string value;
+    return FindScriptValue(section, key, value) ? CString(value.c_str()) : CString(defaultValue);
 }
 
 int ReadInt(LPCSTR section, LPCSTR key, int defaultValue)
 {
-    if (IsStampedAbsent(SetupFile::kScript)) return defaultValue;
-    return static_cast<int>(GetPrivateProfileIntA(section, key, defaultValue, ScriptPath()));
+    std::string value;
+    // An empty value reads as missing, as GetPrivateProfileIntA has it.
+    return FindScriptValue(section, key, value) && !value.empty() ? static_cast<int>(ProfileInt(value))
+                                                                  : defaultValue;
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ set(BRANDING_MAX_PRODUCT_CHARACTERS 64)
 # The finish dialog leaves this much room for its picture, which is shown at its own size.
 set(BRANDING_MAX_PICTURE_WIDTH 180)
 set(BRANDING_MAX_PICTURE_HEIGHT 56)
+# The languages the programs can speak besides English (res/lang/<tag>.rc), which every build has
+# and every other language falls back to.
+set(BRANDING_LANGUAGES de fr es it pt-BR pl ru ja zh-CN ko)
 find_program(BRANDING_ICONV iconv)
 if(NOT BRANDING_ICONV)
   message(FATAL_ERROR "iconv is needed to check the product settings (Debian's libc-bin has it)")
@@ -166,7 +169,52 @@ function(branding_check_file setting file kind out)
   set(${out} "${absolute}" PARENT_SCOPE)
 endfunction()
 
+# The programs' ANSI code page: "utf-8" (the manifest makes it UTF-8 where Windows honours it) or
+# "system" (the machine's own). Into `out`, the manifest's lines for it.
+function(branding_code_page code_page out)
+  if(code_page STREQUAL "utf-8")
+    set(${out} "      <activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>" PARENT_SCOPE)
+  elseif(code_page STREQUAL "system")
+    set(${out} "" PARENT_SCOPE)
+  else()
+    message(FATAL_ERROR "SETUP_CODE_PAGE \"${code_page}\" is neither utf-8 nor system.")
+  endif()
+endfunction()
+
+# Writes <dir>/languages.rc, which includes English and the given languages ("all": every one).
+function(branding_languages dir languages)
+  if(languages STREQUAL "all")
+    set(languages ${BRANDING_LANGUAGES})
+  endif()
+  set(text "// Written by the build (SETUP_LANGUAGES): the languages the programs ship.\n")
+  string(APPEND text "#include \"${BRANDING_TEMPLATE_DIR}/lang/en.rc\"\n")
+  foreach(tag IN LISTS languages)
+    if(tag STREQUAL "en")
+      continue()
+    endif()
+    if(NOT tag IN_LIST BRANDING_LANGUAGES)
+      list(JOIN BRANDING_LANGUAGES ", " known)
+      message(FATAL_ERROR "SETUP_LANGUAGES: no language \"${tag}\"; the programs speak English and ${known}.")
+    endif()
+    string(APPEND text "#include \"${BRANDING_TEMPLATE_DIR}/lang/${tag}.rc\"\n")
+    list(APPEND files ${BRANDING_TEMPLATE_DIR}/lang/${tag}.rc)
+  endforeach()
+  file(CONFIGURE OUTPUT ${dir}/languages.rc CONTENT "${text}")
+  set(${ARGV2} ${BRANDING_TEMPLATE_DIR}/lang/en.rc ${files} PARENT_SCOPE)
+endfunction()
+
+# write_branding(<dir> <product> <version> <company> <icon.ico> <finish.bmp>
+#                [CODE_PAGE utf-8|system] [LANGUAGES all|<tag>...])
 function(write_branding B_DIR B_PRODUCT B_VERSION B_COMPANY B_ICON B_FINISH_BITMAP)
+  cmake_parse_arguments(B "" "CODE_PAGE" "LANGUAGES" ${ARGN})
+  if(NOT DEFINED B_CODE_PAGE)
+    set(B_CODE_PAGE utf-8)
+  endif()
+  if(NOT B_LANGUAGES)
+    set(B_LANGUAGES all)
+  endif()
+  branding_code_page("${B_CODE_PAGE}" BRAND_ACTIVE_CODE_PAGE)
+  branding_languages(${B_DIR} "${B_LANGUAGES}" language_files)
   branding_check_product("${B_PRODUCT}")
   branding_check_text(SETUP_COMPANY "${B_COMPANY}")
   branding_version("${B_VERSION}" BRAND_VERSION_NUMBERS BRAND_VERSION_TEXT)
@@ -196,7 +244,8 @@ function(write_branding B_DIR B_PRODUCT B_VERSION B_COMPANY B_ICON B_FINISH_BITM
   set(BRAND_UNINSTALL_MANIFEST_FILE ${B_DIR}/uninstall.manifest)
   configure_file(${BRANDING_TEMPLATE_DIR}/branding.h.in ${B_DIR}/branding.h @ONLY)
   set_property(GLOBAL PROPERTY branding_files:${B_DIR} ${B_DIR}/branding.h ${B_DIR}/setup.manifest
-               ${B_DIR}/uninstall.manifest ${BRAND_ICON_FILE} ${BRAND_FINISH_BITMAP_FILE})
+               ${B_DIR}/uninstall.manifest ${BRAND_ICON_FILE} ${BRAND_FINISH_BITMAP_FILE}
+               ${B_DIR}/languages.rc ${language_files})
 endfunction()
 
 # add_branded_resources(<target> <script.rc> <branding dir> [include dirs...]): an object library

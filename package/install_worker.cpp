@@ -7,6 +7,7 @@
 #include "log_contents.h"
 #include "module_dir.h"
 #include "product_entry.h"
+#include "resource.h"
 #include "setup_check.h"
 #include "setup_files.h"
 #include "shortcuts.h"
@@ -49,7 +50,7 @@ private:
 // One box for everything that went wrong, each fact with the first path it concerns.
 void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
 {
-    CString text = "Installation incomplete! ";
+    CString text = ResourceText(IDS_INCOMPLETE);
     CString part;
     bool first = true;
     auto add = [&](const CString& fact) {
@@ -58,27 +59,25 @@ void ReportIncomplete(InstallWindow& window, const InstallFailures& failures)
         first = false;
     };
     if (failures.notInstalled > 0) {
-        part.Format("%d file(s) could not be installed, the first:\n%s", failures.notInstalled,
+        part.Format(IDS_FILES_NOT_INSTALLED, failures.notInstalled,
                     static_cast<LPCSTR>(failures.firstNotInstalled));
         add(part);
     }
     if (!failures.damagedAt.IsEmpty()) {
-        part.Format("The package is damaged: this file and the files after it could not be "
-                    "installed:\n%s", static_cast<LPCSTR>(failures.damagedAt));
+        part.Format(IDS_PACKAGE_DAMAGED, static_cast<LPCSTR>(failures.damagedAt));
         add(part);
     }
     if (failures.notMade > 0) {
-        part.Format("%d shortcut(s) could not be made, the first:\n%s", failures.notMade,
+        part.Format(IDS_SHORTCUTS_NOT_MADE, failures.notMade,
                     static_cast<LPCSTR>(failures.firstNotMade));
         add(part);
     }
     if (failures.notLogged > 0) {
-        part.Format("%d item(s) could not be recorded in the uninstall log, so an uninstaller "
-                    "would leave them behind, the first:\n%s", failures.notLogged,
+        part.Format(IDS_ITEMS_NOT_LOGGED, failures.notLogged,
                     static_cast<LPCSTR>(failures.firstNotLogged));
         add(part);
     }
-    window.ShowMessage(text, "setup", MB_OK);
+    window.ShowMessage(text, ResourceText(IDS_CAPTION), MB_OK);
 }
 
 // Lists the product in Apps & features when the package ships the uninstaller. Its key was logged
@@ -113,7 +112,7 @@ UINT InstallWorker(LPVOID param)
     InstallWindow& window = *static_cast<InstallWindow*>(param);
     CPackFile pack;
     if (!pack.Open(GetModuleDirectory() + SetupFile::kPackage)) {
-        window.ShowMessage("pack file open failed!", "setup", MB_OK);
+        window.ShowMessage(ResourceText(IDS_PACKAGE_NOT_OPENED), ResourceText(IDS_CAPTION), MB_OK);
         window.End();
         return 0;
     }
@@ -132,7 +131,7 @@ UINT InstallWorker(LPVOID param)
     // A package that is not the one published ends the installation as an incomplete one does,
     // with the files checked before it in place and logged.
     if (!files.changedInput.IsEmpty()) {
-        window.ShowMessage(ChangedInputMessage(files.changedInput), "setup", MB_OK);
+        window.ShowMessage(ChangedInputMessage(files.changedInput), ResourceText(IDS_CAPTION), MB_OK);
         window.End();
         return 0;
     }

@@ -92,7 +92,8 @@ InstallerRead ReadAsTheInstallerDoes(const std::string& package, const std::stri
 
 TEST(MkpakPackage, EveryFileRoundTripsThroughTheInstallersReader)
 {
-    // Entry names below are cp1252 bytes; the installer writes them through the ANSI functions.
+    // Entry names below are cp1252 bytes, as for an installer built for the machine's code page,
+    // which writes them through the ANSI functions of this process's code page.
     ASSERT_EQ(GetACP(), 1252u) << "the prefix's ANSI code page";
     ScratchDir dir;
     std::string product = dir / "product";
@@ -112,7 +113,7 @@ TEST(MkpakPackage, EveryFileRoundTripsThroughTheInstallersReader)
     for (const ProductFile& f : files) ASSERT_TRUE(WriteWideFile(Widen(product) + L"\\" + f.relative, f.content));
 
     std::string setup = dir / "setup";
-    ASSERT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 0u);
+    ASSERT_EQ(RunMkpak("build --codepage 1252 \"" + product + "\" \"" + setup + "\""), 0u);
     std::string package = setup + "\\data.pak";
     // 300 KiB of noise is stored: its entry alone outgrows the file.
     EXPECT_GT(ReadWholeFile(package).size(), 300u * 1024 + 5 * 268);
@@ -136,7 +137,7 @@ TEST(MkpakPackage, EveryFileRoundTripsThroughTheInstallersReader)
     GetPrivateProfileStringA("main", "totalfiles", "", value, sizeof value, (setup + "\\setup.ini").c_str());
     EXPECT_STREQ(value, "5");
     EXPECT_EQ(GetPrivateProfileIntA("main", "needspace", -1, (setup + "\\setup.ini").c_str()), 1);
-    EXPECT_EQ(RunMkpak("verify \"" + setup + "\""), 0u);
+    EXPECT_EQ(RunMkpak("verify --codepage 1252 \"" + setup + "\""), 0u);
 }
 
 TEST(MkpakPackage, RefusedNameLeavesNoPackage)
@@ -149,7 +150,7 @@ TEST(MkpakPackage, RefusedNameLeavesNoPackage)
     std::wstring wide = Widen(product) + L"\\\u0101.txt";
     ASSERT_TRUE(WriteWideFile(wide, ""));
     std::string setup = dir / "setup";
-    EXPECT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 1u);
+    EXPECT_EQ(RunMkpak("build --codepage 1252 \"" + product + "\" \"" + setup + "\""), 1u);
     EXPECT_FALSE(FileExists(setup + "\\data.pak"));
     EXPECT_EQ(RunMkpak("build --codepage 1257 \"" + product + "\" \"" + setup + "\""), 0u);
     EXPECT_TRUE(FileExists(setup + "\\data.pak"));
@@ -178,7 +179,7 @@ TEST(MkpakPackage, ScriptThatDoesNotFitTheDriveIsReportedAndTheOldOneKept)
     ASSERT_TRUE(FillDrive(small / "filler"));
     ASSERT_TRUE(DeleteFileA(reserve.c_str()));
 
-    EXPECT_EQ(RunMkpak("build \"" + product + "\" \"" + setup + "\""), 1u);
+    EXPECT_EQ(RunMkpak("build --codepage 1252 \"" + product + "\" \"" + setup + "\""), 1u);
     // Nothing of the build is left: the package goes with the script that could not follow it.
     EXPECT_FALSE(FileExists(setup + "\\data.pak"));
     EXPECT_FALSE(FileExists(setup + "\\data.pak.partial"));

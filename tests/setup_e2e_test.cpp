@@ -23,6 +23,7 @@
 #include "link_probe.h"
 #include "package_fixtures.h"
 #include "resource.h"
+#include "uninstall_res.h"
 #include "shell_folders.h"
 #include "test_support.h"
 #include "vendor_product.h"
@@ -632,7 +633,8 @@ TEST_F(Installer, CancelConfirmedDuringTheFilePhaseKeepsWhatWasInstalled)
 // --- A double-byte code page --------------------------------------------------------------------
 
 // Run under code page 932 by a CTest entry of their own. There 0x95 0x5C is one character whose
-// trail byte is a backslash: every search for the last backslash must step over it.
+// trail byte is a backslash: every search for the last backslash must step over it, in the
+// installer built for the machine's code page.
 class CodePage932 : public Installer {
 protected:
     void SetUp() override
@@ -659,7 +661,9 @@ TEST_F(CodePage932, PathsEndingInATrailByteBackslashStayWhole)
         SetShellFolder(folder == &m_programs ? "Programs" : "Desktop", folder);
     }
     m_location = m_scratch / ("Games" + kDoubleByte + "\\" + kDoubleByte);
-    std::string built = MakeSetupDir(SmallProduct(), Script(m_location));
+    // The installer built for the machine's code page: one built for UTF-8 reads every name in
+    // UTF-8 whatever the machine's code page.
+    std::string built = MakeSetupDir(SmallProduct(), Script(m_location), "system\\setup.exe");
     int needspace = NeedSpace(built);
     std::string setupDir = m_scratch / ("setup" + kDoubleByte) + "\\";
     ASSERT_TRUE(MoveFileA(built.substr(0, built.size() - 1).c_str(),
@@ -805,20 +809,22 @@ std::wstring Doubled(std::wstring text, wchar_t c)
     return text;
 }
 
-// A resource of `module` as bytes; empty when it has none.
-std::string ResourceBytes(HMODULE module, LPCSTR type, int id)
+// A resource of `module` as bytes, in `language` (as the program's own lookup finds it when
+// neutral); empty when it has none.
+std::string ResourceBytes(HMODULE module, LPCSTR type, int id, LANGID language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))
 {
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), language);
     if (!found) return std::string();
     const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
     return std::string(data, SizeofResource(module, found));
 }
 
 // The font that the dialog manager makes for dialog `id` of `module` (its template's FONT, at
-// `dpi`, the screen's resolution when 0): another process's font handle means nothing in this one.
-HFONT TemplateFont(HMODULE module, int id, int dpi = 0)
+// `dpi`, the screen's resolution when 0), in `language` as ResourceBytes finds it: another
+// process's font handle means nothing in this one.
+HFONT TemplateFont(HMODULE module, int id, int dpi = 0, LANGID language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL))
 {
-    std::string bytes = ResourceBytes(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, id);
+    std::string bytes = ResourceBytes(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, id, language);
     if (bytes.size() < sizeof(DLGTEMPLATE)) return nullptr;
     const WORD* w = reinterpret_cast<const WORD*>(bytes.data());
     // DIALOGEX: version 1 and the signature 0xFFFF, then help id, extended style and style.
@@ -836,14 +842,15 @@ HFONT TemplateFont(HMODULE module, int id, int dpi = 0)
     while (*w++) {}  // caption
     int points = *w++;
     int weight = FW_NORMAL;
+    BYTE charset = DEFAULT_CHARSET;
     if (extended) {
         weight = *w++;
-        w++;  // italic and character set
+        charset = static_cast<BYTE>(*w++ >> 8);  // italic, then the character set
     }
     HDC screen = GetDC(nullptr);
     int pixels = MulDiv(points, dpi ? dpi : GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
-    return CreateFontW(-pixels, 0, 0, 0, weight ? weight : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0,
+    return CreateFontW(-pixels, 0, 0, 0, weight ? weight : FW_NORMAL, FALSE, FALSE, FALSE, charset, 0, 0, 0,
                        0, reinterpret_cast<const wchar_t*>(w));
 }
 
@@ -1022,7 +1029,7 @@ RECT PlacedIn(HWND control, HWND dialog)
 
 // Every control of `dialog` lies inside it and overlaps no other (a group box holds its own); every
 // text is whole in its control, measured in `font`; the bitmap static shows `picture` (96-dpi
-// pixels) at `dpi`.
+// pixels) at `dpi` (none when `picture` is empty).
 void ExpectLaidOut(HWND dialog, HFONT font, int dpi, SIZE picture)
 {
     RECT client;
@@ -1048,6 +1055,7 @@ void ExpectLaidOut(HWND dialog, HFONT font, int dpi, SIZE picture)
         RECT inside;
         GetClientRect(c, &inside);
         if (cls == "Static" && (style & SS_TYPEMASK) == SS_BITMAP) {
+            if (picture.cx == 0) continue;
             // The control takes the bitmap's size, its border inside it: the picture grows with the
             // dialog (whose font, and so its layout, grows about as the dpi does), its proportions kept.
             const int width = placed.right - placed.left, height = placed.bottom - placed.top;
@@ -1111,6 +1119,191 @@ TEST_F(Installer, EveryDialogIsLaidOutAtEveryDisplayScale)
         DeleteFileA((m_desktop + "\\Play Quenthary.lnk").c_str());
     }
     FreeLibrary(setupModule);
+}
+
+
+// --- In every language ---------------------------------------------------------------------------
+
+// The languages both programs speak: English, which the others fall back to, first.
+const LANGID kLanguages[] = {
+    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN),
+    MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN),
+    MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN), MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN),
+    MAKELANGID(LANG_POLISH, SUBLANG_DEFAULT), MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT),
+    MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT), MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+    MAKELANGID(LANG_KOREAN, SUBLANG_DEFAULT)};
+const LANGID kEnglish = kLanguages[0];
+
+int ScreenDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Dialog `id` of `module` in `language`, made by the dialog manager in this process, as the
+// program would make it; nullptr when the language has none.
+HWND MakeDialog(HMODULE module, int id, LANGID language)
+{
+    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(id), language);
+    if (!found) return nullptr;
+    auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module, found)));
+    return CreateDialogIndirectParamW(module, dialogTemplate, nullptr, QuietDialogProc, 0);
+}
+
+// The texts of a dialog's controls in their order.
+std::vector<std::wstring> ControlTexts(HWND dialog)
+{
+    std::vector<std::wstring> texts;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) texts.push_back(WideWindowText(c));
+    return texts;
+}
+
+// String `id` of `module` in `language` exactly (no fall-back); empty when there is none.
+std::wstring LanguageString(HMODULE module, UINT id, LANGID language)
+{
+    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(6) /* RT_STRING */, MAKEINTRESOURCEA(id / 16 + 1), language);
+    if (!found) return std::wstring();
+    const WCHAR* p = static_cast<const WCHAR*>(LockResource(LoadResource(module, found)));
+    for (UINT i = 0; i < id % 16; ++i) p += *p + 1;
+    return std::wstring(p + 1, *p);
+}
+
+// The conversions of a format ("%d", "%s") in their order.
+std::string Conversions(const std::wstring& format)
+{
+    std::string found;
+    for (std::size_t at = format.find(L'%'); at != std::wstring::npos && at + 1 < format.size();
+         at = format.find(L'%', at + 2))
+        found += static_cast<char>(format[at + 1]);
+    return found;
+}
+
+// Texts that a language's Windows writes as English does.
+bool IsTheLanguagesOwnWord(LANGID language, const std::wstring& text)
+{
+    return (PRIMARYLANGID(language) == LANG_GERMAN && text == L"Setup") ||
+           (PRIMARYLANGID(language) == LANG_ITALIAN && text == L"File:");
+}
+
+// Every dialog and every message text of both programs, in every language they ship: each
+// dialog made from that language's template has every text whole and nothing overlapping, at the
+// display's scale, and none of its texts is the English one; each string is there, is not the
+// English one, and takes the same values in the same order.
+TEST_F(Installer, EveryLanguageHasAllItsTextsWholeAndItsOwn)
+{
+    struct Program {
+        const char* file;
+        std::vector<int> dialogs;
+        std::vector<UINT> strings;
+    } programs[] = {
+        {"setup.exe", {IDD_DESTINATION, IDD_EXTRACT, IDD_FINISH},
+         {IDS_SELECT_FOLDER, IDS_CAPTION, IDS_CAPTION_DESTINATION, IDS_LOCATION_NOT_AVAILABLE, IDS_NOT_ENOUGH_SPACE,
+          IDS_CANCEL_SETUP, IDS_PACKAGE_NOT_OPENED, IDS_INCOMPLETE, IDS_FILES_NOT_INSTALLED, IDS_PACKAGE_DAMAGED,
+          IDS_SHORTCUTS_NOT_MADE, IDS_ITEMS_NOT_LOGGED, IDS_INPUT_CHANGED}},
+        {"vendor\\uninstall.exe", {IDD_REMOVING},
+         {IDS_NOTHING_TO_UNINSTALL_CAPTION, IDS_NOTHING_TO_UNINSTALL, IDS_REMOVE_QUESTION, IDS_REMOVED,
+          IDS_REMOVED_EXCEPT, IDS_REMOVING_PRODUCT}},
+    };
+    const int dpi = ScreenDpi();
+    for (const Program& program : programs) {
+        HMODULE module = LoadLibraryExA(Beside(program.file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr) << program.file;
+        for (LANGID language : kLanguages) {
+            SCOPED_TRACE(std::string(program.file) + ", language " + std::to_string(language));
+            for (int id : program.dialogs) {
+                SCOPED_TRACE("dialog " + std::to_string(id));
+                HWND dialog = MakeDialog(module, id, language), english = MakeDialog(module, id, kEnglish);
+                ASSERT_NE(dialog, nullptr) << "no dialog in this language";
+                HFONT font = TemplateFont(module, id, dpi, language);
+                ExpectLaidOut(dialog, font, dpi, SIZE{});
+                DeleteObject(font);
+                const std::vector<std::wstring> texts = ControlTexts(dialog), englishTexts = ControlTexts(english);
+                ASSERT_EQ(texts.size(), englishTexts.size());
+                for (std::size_t i = 0; i < texts.size() && language != kEnglish; ++i) {
+                    // What the program itself writes there (or a picture) stands in the templates
+                    // as a placeholder.
+                    static const std::wstring kPlaceholders[] = {L"", L"0000 M", L"dest file", L"Progress1"};
+                    const bool placeholder = texts[i][0] == 0xFFFF ||
+                        std::find(std::begin(kPlaceholders), std::end(kPlaceholders), texts[i]) != std::end(kPlaceholders);
+                    if (!placeholder && !IsTheLanguagesOwnWord(language, texts[i])) {
+                        EXPECT_NE(texts[i], englishTexts[i]) << "an English text";
+                    }
+                }
+                DestroyWindow(dialog);
+                DestroyWindow(english);
+            }
+            for (UINT id : program.strings) {
+                const std::wstring text = LanguageString(module, id, language), english = LanguageString(module, id, kEnglish);
+                EXPECT_FALSE(text.empty()) << "no string " << id;
+                if (language != kEnglish && !IsTheLanguagesOwnWord(language, text)) {
+                    EXPECT_NE(text, english) << "string " << id << " is English";
+                }
+                EXPECT_EQ(Conversions(text), Conversions(english)) << "string " << id;
+            }
+        }
+        FreeLibrary(module);
+    }
+}
+
+// Run once per language by CTest entries of their own, each in that language's locale (from which
+// Wine takes the user's interface language): the installer shows its dialogs and its messages in
+// the user's language without asking, and its finish dialog fits its texts.
+class InEveryLanguage : public Installer {};
+
+TEST_F(InEveryLanguage, TheInstallerSpeaksTheUsersLanguage)
+{
+    const LANGID language = GetUserDefaultUILanguage();
+    SCOPED_TRACE("language " + std::to_string(language));
+    HMODULE module = LoadLibraryExA(Beside("setup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    if (IsCiRun()) {
+        EXPECT_NE(std::find(std::begin(kLanguages), std::end(kLanguages), language), std::end(kLanguages))
+            << "not in a locale of the languages shipped: the test's CTest entry sets LC_ALL";
+    }
+    const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    HWND expected = MakeDialog(module, IDD_DESTINATION, language);
+    ASSERT_NE(expected, nullptr) << "the installer has no dialogs in the user's language";
+    std::vector<std::wstring> shown = ControlTexts(dialog), wanted = ControlTexts(expected);
+    DestroyWindow(expected);
+    ASSERT_EQ(shown.size(), wanted.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        if (!wanted[i].empty() && wanted[i] != L"0000 M") {
+            EXPECT_EQ(shown[i], wanted[i]);
+        }
+    }
+
+    // A destination of two characters is refused with a message in the user's language.
+    SetControlText(dialog, IDC_DEST, "C:");
+    PressButton(dialog, IDOK);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = FindDialogWhere([&](HWND h) { return h != dialog; }, m_setup->Id())); }))
+        << "no message";
+    EXPECT_EQ(WideWindowText(box), LanguageString(module, IDS_CAPTION_DESTINATION, language));
+    std::wstring text;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (ClassOf(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON && text.empty())
+            text = WideWindowText(c);
+    EXPECT_EQ(text, LanguageString(module, IDS_LOCATION_NOT_AVAILABLE, language));
+    PressButton(box, IDOK);
+    ASSERT_TRUE(WaitUntilGone(box));
+
+    SetControlText(dialog, IDC_DEST, m_location);
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+    const int dpi = ScreenDpi();
+    HFONT font = TemplateFont(module, IDD_FINISH, dpi, language);
+    ExpectLaidOut(finish, font, dpi, SIZE{180, 56});
+    DeleteObject(font);
+    PressCloseBox(finish);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+    FreeLibrary(module);
 }
 
 }  // namespace

@@ -155,8 +155,10 @@ protected:
 
     // A setup directory made with mkpak from `files` (plus the uninstaller) and `script`, with
     // the log template `logTemplate` (mkpak's own when empty); its path with a trailing backslash.
+    // `programs` names a folder beside the test that holds another build of setup.exe and
+    // uninstall.exe; empty for the one beside mkpak.
     std::string MakeSetupDir(const std::vector<ProductFile>& files, const std::string& script,
-                             const std::string& logTemplate = "")
+                             const std::string& logTemplate = "", const std::string& programs = "")
     {
         std::string product = m_scratch / "product";
         CreateDirectoryA(product.c_str(), nullptr);
@@ -172,6 +174,9 @@ protected:
             WriteWholeFile(m_scratch / "template.ini", logTemplate);
             extra = " --uninstall \"" + (m_scratch / "template.ini") + "\"";
         }
+        if (!programs.empty())
+            extra += " --setup-exe \"" + Beside((programs + "\\setup.exe").c_str()) + "\" --uninstall-exe \"" +
+                     Beside((programs + "\\uninstall.exe").c_str()) + "\"";
         std::string setup = m_scratch / "setup";
         // mkpak finds setup.exe and uninstall.exe beside itself.
         DWORD code = RunProgram(Beside("mkpak.exe"), "build --complete --uninstaller --script \"" + scriptPath +
@@ -900,41 +905,81 @@ TEST_F(Uninstaller, AReadOnlyShortcutInTheWayIsReplaced)
     ExpectNoShortcutsLeft();
 }
 
-// A Start-menu folder whose name the ANSI code page cannot write (a Cyrillic user name under code
-// page 1252) reads as "?": no shortcut can be made there, and the installation says so instead of
-// showing the finish dialog. Nothing is made under a name of question marks; the desktop shortcut
-// is made. The uninstaller then leaves nothing.
-TEST_F(Uninstaller, AShellFolderTheCodePageCannotWriteIsReported)
+// Start-menu and desktop folders whose names the machine's ANSI code page cannot write (a Cyrillic
+// user name under code page 1252). The programs built for UTF-8 make the shortcuts there and
+// remove them again. Built for the machine's code page, the names read as "?": no shortcut can be
+// made, and the installation says so instead of showing the finish dialog; nothing is made under a
+// name of question marks, and the uninstaller leaves nothing.
+TEST_F(Uninstaller, ShellFoldersTheCodePageCannotWrite)
 {
     if (GetACP() != 1252) GTEST_SKIP() << "runs under code page 1252";
-    const std::wstring wide = std::wstring(m_scratch.Path().begin(), m_scratch.Path().end()) +
-                              L"\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b";
-    ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
-    // The scratch folder's removal goes through the code page, which cannot name this folder: it
-    // goes first, on every way out (a scratch folder left behind would meet a later run that Wine
-    // gives the same process id).
+    const std::wstring scratch(m_scratch.Path().begin(), m_scratch.Path().end());
+    const std::wstring programs = scratch + L"\\\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u044b",
+                       desktop = scratch + L"\\\u0420\u0430\u0431\u043e\u0447\u0438\u0439 \u0441\u0442\u043e\u043b";
+    // The scratch folder's removal goes through the code page, which cannot name these folders:
+    // they go first, on every way out (a scratch folder left behind would meet a later run that
+    // Wine gives the same process id).
     struct RemovedAtTheEnd {
-        const std::wstring& path;
-        ~RemovedAtTheEnd() { RemoveDirectoryW(path.c_str()); }
-    } removed{wide};
-    for (const char* key : {kShellFolders, kUserShellFolders}) {
-        HKEY h = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
-        RegSetValueExW(h, L"Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(h);
+        std::vector<std::wstring> folders;
+        ~RemovedAtTheEnd()
+        {
+            for (const std::wstring& folder : folders) {
+                for (const wchar_t* link : {L"\\Play Quenthary.lnk", L"\\Quenthary\\Tools\\desc.lnk",
+                                            L"\\Quenthary\\Play Quenthary.lnk", L"\\Quenthary\\Read me.lnk",
+                                            L"\\Quenthary\\Uninstall Quenthary.lnk"})
+                    DeleteFileW((folder + link).c_str());
+                for (const wchar_t* sub : {L"\\Quenthary\\Tools", L"\\Quenthary", L""})
+                    RemoveDirectoryW((folder + sub).c_str());
+            }
+        }
+    } removed{{programs, desktop}};
+    for (const std::wstring* folder : {&programs, &desktop}) {
+        ASSERT_TRUE(CreateDirectoryW(folder->c_str(), nullptr));
+        for (const char* key : {kShellFolders, kUserShellFolders}) {
+            HKEY h = nullptr;
+            ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h), ERROR_SUCCESS);
+            RegSetValueExW(h, folder == &programs ? L"Programs" : L"Desktop", 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(folder->c_str()),
+                           static_cast<DWORD>((folder->size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(h);
+        }
     }
+    auto exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    auto isEmpty = [](const std::wstring& folder) {
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        int names = 0;
+        if (h != INVALID_HANDLE_VALUE) {
+            do names += wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+            while (FindNextFileW(h, &found));
+            FindClose(h);
+        }
+        return names == 0;
+    };
     char ansi[MAX_PATH] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, programs.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
 
-    EXPECT_EQ(InstallToABox(MakeSetupDir(SmallProduct(), Script(m_dest))),
-              std::string("Installation incomplete! 5 shortcut(s) could not be made, the first:\n") + ansi +
-                  "\\Quenthary");
-    EXPECT_TRUE(FileExists(m_desktop + "\\Play Quenthary.lnk"));
-    for (const std::string& path : LoggedPaths(Log())) EXPECT_EQ(path.find('?'), std::string::npos) << path;
-    UninstallSaying(Removed());
-    EXPECT_FALSE(DirectoryExists(m_dest));
-    EXPECT_EQ(Names(TreeOf(m_desktop)), std::vector<std::string>());
+    for (const char* build : {"", "system"}) {
+        SCOPED_TRACE(*build ? "built for the machine's code page" : "built for UTF-8");
+        const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_dest), "", build);
+        if (*build) {
+            EXPECT_EQ(InstallToABox(setupDir),
+                      std::string("Installation incomplete! 6 shortcut(s) could not be made, the first:\n") + ansi +
+                          "\\Quenthary");
+            for (const std::string& path : LoggedPaths(Log())) EXPECT_EQ(path.find('?'), std::string::npos) << path;
+        } else {
+            Install(setupDir, m_dest);
+            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Play Quenthary.lnk"));
+            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Tools\\desc.lnk"));
+            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Uninstall Quenthary.lnk"));
+            EXPECT_TRUE(exists(desktop + L"\\Play Quenthary.lnk"));
+        }
+        UninstallSaying(Removed());
+        EXPECT_FALSE(DirectoryExists(m_dest));
+        EXPECT_TRUE(isEmpty(programs));
+        EXPECT_TRUE(isEmpty(desktop));
+        RemoveTree(m_scratch / "setup");
+    }
 }
 
 // The Unix path of a Windows path (Wine's own export), and a symbolic link made there: Wine shows

@@ -97,7 +97,7 @@ void CDestinationDlg::OnOK()
     CString dest;
     GetDlgItemText(IDC_DEST, dest);
     if (dest.GetLength() < 3) {
-        MessageBox("Location not available! ", "Setup", MB_OK | MB_ICONINFORMATION);
+        MessageBox(ResourceText(IDS_LOCATION_NOT_AVAILABLE), ResourceText(IDS_CAPTION_DESTINATION), MB_OK | MB_ICONINFORMATION);
         return;
     }
     // The check takes the root from three characters ("C:\"). A root whose space cannot be
@@ -107,8 +107,8 @@ void CDestinationDlg::OnOK()
         int needed = ReadScript(Script::kNeedSpace);
         if (needed > available) {
             CString text;
-            text.Format("Free disk space not enough,requires at least %dM of disk space!", needed);
-            MessageBox(text, "Setup", MB_OK | MB_ICONINFORMATION);
+            text.Format(IDS_NOT_ENOUGH_SPACE, needed);
+            MessageBox(text, ResourceText(IDS_CAPTION_DESTINATION), MB_OK | MB_ICONINFORMATION);
             return;
         }
     }

@@ -108,7 +108,7 @@ void CExtractDlg::OnCancel()
     m_bHold = true;
     ResetEvent(m_hGoOn);
     ShowProgress();
-    int answer = MessageBox("Cancel setup?", "setup", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    int answer = MessageBox(ResourceText(IDS_CANCEL_SETUP), ResourceText(IDS_CAPTION), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDYES) m_bCancel = true;
     m_bAsking = false;
     m_bHold = false;

@@ -27,7 +27,9 @@ BOOL CRemoveDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetIcon(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_UNINSTALL)), TRUE);
-    SetWindowText("Removing " + m_strProduct);
+    CString caption;
+    caption.Format(IDS_REMOVING_PRODUCT, static_cast<LPCSTR>(m_strProduct));
+    SetWindowText(caption);
     // The 32-bit range: a log may list more than 65535 entries.
     m_bar.SendMessage(PBM_SETRANGE32, 0, m_nTotal);
     m_bar.SetPos(m_done.load());

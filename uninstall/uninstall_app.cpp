@@ -9,11 +9,10 @@
 #include "removal.h"
 #include "removal_copy.h"
 #include "setup_names.h"
+#include "uninstall_res.h"
 
 namespace {
 
-constexpr char kNoLogCaption[] = "Uninstall";
-constexpr char kNoLogText[] = "Nothing to uninstall: uninstall.ini was not found beside this program.";
 // A removal that is over sooner shows no progress dialog: a window flashing up and away at once
 // would tell the user nothing.
 constexpr DWORD kQuietMs = 300;
@@ -25,7 +24,7 @@ CString LogPathIn(const CString& dest)
 
 int NothingToUninstall()
 {
-    MessageBoxA(nullptr, kNoLogText, kNoLogCaption, MB_OK | MB_ICONERROR);
+    MessageBoxA(nullptr, ResourceText(IDS_NOTHING_TO_UNINSTALL), ResourceText(IDS_NOTHING_TO_UNINSTALL_CAPTION), MB_OK | MB_ICONERROR);
     return 1;
 }
 
@@ -74,7 +73,7 @@ int CUninstallApp::Ask()
 
     const CString product = ShownProductName(log.product, dest);
     CString question;
-    question.Format("Remove %s from %s?", static_cast<LPCSTR>(product), static_cast<LPCSTR>(dest));
+    question.Format(IDS_REMOVE_QUESTION, static_cast<LPCSTR>(product), static_cast<LPCSTR>(dest));
     if (MessageBoxA(nullptr, question, product, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return 0;
     if (StartRemovalCopy(static_cast<LPCSTR>(program))) return 0;
     // Without a copy the removal runs here, and this program, with the destination that holds it,
@@ -119,10 +118,10 @@ int CUninstallApp::Remove(const CString& original)
 
     CString text;
     if (work.outcome.nLeft == 0) {
-        text.Format("%s was removed from your computer.", static_cast<LPCSTR>(product));
+        text.Format(IDS_REMOVED, static_cast<LPCSTR>(product));
         MessageBoxA(nullptr, text, product, MB_OK | MB_ICONINFORMATION);
     } else {
-        text.Format("%s was removed, except for %d item(s), the first:\n%s", static_cast<LPCSTR>(product),
+        text.Format(IDS_REMOVED_EXCEPT, static_cast<LPCSTR>(product),
                     work.outcome.nLeft, work.outcome.firstLeft.c_str());
         MessageBoxA(nullptr, text, product, MB_OK | MB_ICONWARNING);
     }

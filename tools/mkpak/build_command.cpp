@@ -9,6 +9,7 @@
 #include "setup_defaults.h"
 #include "setup_names.h"
 #include "setup_script.h"
+#include "text_code_page.h"
 #include "signing.h"
 #include "stamp.h"
 #include "staging.h"
@@ -148,6 +149,17 @@ bool PlaceFile(const fs::path& given, const std::string& name, const std::string
     return false;
 }
 
+// The uninstall log template the setup directory will hold (given, or kept) is UTF-8; false, with
+// the reason, when it is not. mkpak's own template is.
+bool CheckUtf8Template(const BuildOptions& options, std::string& refusal)
+{
+    std::error_code ec;
+    const fs::path path = !options.logTemplate.empty() ? options.logTemplate : options.setupDir / SetupFile::kLog;
+    std::string bytes;
+    if (!fs::exists(path, ec) || !ReadFileBytes(path, bytes)) return true;
+    return CheckUtf8Text(bytes, "the uninstall log template " + Quote(path), refusal);
+}
+
 // The setup directory's input as the installer will find it: the new file, else the one there.
 fs::path InputPath(const fs::path& dir, const std::string& name, const CStaging& staging)
 {
@@ -236,6 +248,15 @@ int RunBuild(const BuildOptions& options)
     } else if (HasStampedInstaller(options.setupDir)) {
         setupExe = options.setupDir / SetupFile::kInstaller;  // kept, and stamped anew
     }
+    // Names, script and template in the code page the installer reads them in.
+    BuildOptions effective = options;
+    {
+        const fs::path kept = options.setupDir / SetupFile::kInstaller;
+        std::string refusal;
+        if (!ChooseNameCodePage(options.nCodePage, !setupExe.empty() ? setupExe : fs::exists(kept, ec) ? kept : fs::path(),
+                                effective.nCodePage, refusal))
+            return Refuse(refusal);
+    }
     fs::path uninstallExe;
     if (options.bUninstaller || !options.uninstallExe.empty()) {
         std::string looked;
@@ -245,7 +266,7 @@ int RunBuild(const BuildOptions& options)
                           "): build the uninstaller first, or name one with --uninstall-exe PATH");
     }
 
-    ProductScan scan = ScanProductFolder(options.productFolder, options.nCodePage);
+    ProductScan scan = ScanProductFolder(options.productFolder, effective.nCodePage);
     for (const std::string& skipped : scan.skipped)
         std::fprintf(stderr, "mkpak: \"%s\" is not a regular file; left out\n", skipped.c_str());
     if (!scan.problems.empty()) {
@@ -278,8 +299,12 @@ int RunBuild(const BuildOptions& options)
     } else if (fs::exists(scriptPath, ec)) {
         if (!ReadFileBytes(scriptPath, script)) return Refuse("cannot read " + Quote(scriptPath));
     } else if (options.bComplete) {
-        script = MakeDefaultScript(ProductName(options), launch, !uninstallExe.empty());
+        script = MakeDefaultScript(ProductName(effective), launch, !uninstallExe.empty());
     }
+    std::string refusal;
+    if (effective.nCodePage == kUtf8CodePage &&
+        (!CheckUtf8Text(script, "the script", refusal) || !CheckUtf8Template(options, refusal)))
+        return Refuse(refusal + "; no package written");
     script = SetIniKeys(script, Script::kTotalFiles.section, MakePackageKeys(scan.files.size(), needSpace));
     // The installer lists a product that ships its uninstaller in Apps & features.
     if (!uninstallExe.empty())

@@ -43,8 +43,11 @@ const char kBuildUsage[] =
     "another file (names that differ only in case).\n"
     "\n"
     "Options:\n"
-    "  --codepage N     the installing machines' ANSI code page for names that are not plain\n"
-    "                   ASCII (default 1252)\n"
+    "  --codepage N     the code page of names that are not plain ASCII: utf-8 for an installer\n"
+    "                   built to run in UTF-8 (the default build), or the installing machines'\n"
+    "                   ANSI code page for one built with SETUP_CODE_PAGE=system; by default what\n"
+    "                   the installer reads (UTF-8; 1252 for a system build). The script and the\n"
+    "                   uninstall log template of a UTF-8 installer must be UTF-8 too\n"
     "  --level N        deflate level, 1 (fastest) to 9 (smallest); 0 stores every file (default 6)\n"
     "  --complete       also put setup.exe, face.bmp and uninstall.ini in SETUP_DIR, and write a\n"
     "                   setup.ini with both sections when there is none; files given below are\n"
@@ -87,7 +90,7 @@ const char kListUsage[] =
     "\n"
     "Prints a header line and then, for each entry in package order, its packed size (the entry\n"
     "archive), its installed size (bytes) and its name. Names are shown as UTF-8, read in code\n"
-    "page N (default 1252). A damaged entry is reported on stderr with its offset; exit status 1.\n";
+    "page N (utf-8 or a number; by default what the setup directory's installer reads, else UTF-8). A damaged entry is reported on stderr with its offset; exit status 1.\n";
 
 const char kVerifyUsage[] =
     "Usage: mkpak verify [--codepage N] [-v|-q] PACKAGE\n"
@@ -185,7 +188,8 @@ int CommonOption(const std::string& name, const std::string* value, unsigned& co
 {
     if (name == "--codepage") {
         unsigned long n = 0;
-        if (value && (!ParseNumber(*value, 65535, n) || !IsKnownCodePage(static_cast<unsigned>(n)))) return -1;
+        if (value && (*value == "utf-8" || *value == "UTF-8")) n = kUtf8CodePage;
+        else if (value && (!ParseNumber(*value, 65535, n) || !IsKnownCodePage(static_cast<unsigned>(n)))) return -1;
         if (value) codePage = static_cast<unsigned>(n);
         return 1;
     }

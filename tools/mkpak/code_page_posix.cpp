@@ -44,8 +44,15 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
 
 }  // namespace
 
+bool IsUtf8(const std::string& text)
+{
+    std::string wide;
+    return Convert("UTF-32LE", "UTF-8", text, wide);
+}
+
 bool IsKnownCodePage(unsigned codePage)
 {
+    if (codePage == kUtf8CodePage) return true;
     iconv_t cd = iconv_open(IconvName(codePage).c_str(), "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv_close(cd);
@@ -54,6 +61,10 @@ bool IsKnownCodePage(unsigned codePage)
 
 bool ConvertToCodePage(const std::string& utf8, unsigned codePage, std::string& out)
 {
+    if (codePage == kUtf8CodePage) {
+        out = utf8;
+        return IsUtf8(utf8);
+    }
     std::string name = IconvName(codePage), back;
     return Convert(name.c_str(), "UTF-8", utf8, out) && Convert("UTF-8", name.c_str(), out, back) &&
            back == utf8;
@@ -61,7 +72,7 @@ bool ConvertToCodePage(const std::string& utf8, unsigned codePage, std::string& 
 
 std::string ConvertFromCodePage(const std::string& bytes, unsigned codePage)
 {
-    std::string out, name = IconvName(codePage);
+    std::string out, name = codePage == kUtf8CodePage ? std::string("UTF-8") : IconvName(codePage);
     if (Convert("UTF-8", name.c_str(), bytes, out)) return out;
     out.clear();
     for (unsigned char c : bytes) out += c < 0x80 ? static_cast<char>(c) : '?';

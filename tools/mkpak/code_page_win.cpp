@@ -20,9 +20,15 @@ bool ToWide(const std::string& bytes, UINT codePage, std::wstring& wide)
 
 }  // namespace
 
+bool IsUtf8(const std::string& text)
+{
+    std::wstring wide;
+    return ToWide(text, CP_UTF8, wide);
+}
+
 bool IsKnownCodePage(unsigned codePage)
 {
-    return codePage != CP_UTF7 && codePage != CP_UTF8 && IsValidCodePage(codePage);
+    return codePage != CP_UTF7 && IsValidCodePage(codePage);
 }
 
 bool ConvertToCodePage(const std::string& utf8, unsigned codePage, std::string& out)
@@ -30,6 +36,10 @@ bool ConvertToCodePage(const std::string& utf8, unsigned codePage, std::string& 
     out.clear();
     std::wstring wide, back;
     if (!ToWide(utf8, CP_UTF8, wide)) return false;
+    if (codePage == CP_UTF8) {
+        out = utf8;
+        return true;
+    }
     if (wide.empty()) return true;
     // Without WC_NO_BEST_FIT_CHARS Windows quietly maps "ā" to "a"; with it, a character that has
     // no exact byte sequence becomes the default character and sets `usedDefault`.
@@ -46,7 +56,11 @@ bool ConvertToCodePage(const std::string& utf8, unsigned codePage, std::string& 
 std::string ConvertFromCodePage(const std::string& bytes, unsigned codePage)
 {
     std::wstring wide;
-    if (!ToWide(bytes, codePage, wide)) return bytes;
+    if (!ToWide(bytes, codePage, wide)) {
+        std::string shown;
+        for (unsigned char c : bytes) shown += c < 0x80 ? static_cast<char>(c) : '?';
+        return shown;
+    }
     int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
     if (n > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &out[0], n, nullptr, nullptr);

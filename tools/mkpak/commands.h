@@ -14,7 +14,7 @@ enum class Verbosity { kAuto, kQuiet, kVerbose };
 
 struct BuildOptions {
     fs::path productFolder, setupDir;
-    unsigned nCodePage = 1252;
+    unsigned nCodePage = 0;  // 0: as the installer reads names (see text_code_page.h)
     int nLevel = 6;
     bool bComplete = false;
     bool bUninstaller = false;  // add the uninstaller to the product as "uninstall.exe"
@@ -31,7 +31,7 @@ struct StampOptions {
 
 struct InspectOptions {
     fs::path package;  // a package file, or a setup directory holding "data.pak"
-    unsigned nCodePage = 1252;
+    unsigned nCodePage = 0;  // 0: as the setup directory's installer reads names
     Verbosity verbosity = Verbosity::kAuto;
 };
 

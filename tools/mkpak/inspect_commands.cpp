@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "pack_reader.h"
 #include "setup_names.h"
+#include "text_code_page.h"
 
 #include <cstdio>
 
@@ -21,12 +22,27 @@ void ReportFault(const fs::path& package, const PackEntryInfo& entry, unsigned c
                  static_cast<unsigned long long>(entry.nOffset), entry.strFault.c_str());
 }
 
+// The code page names are shown from: the one given, else the one the setup directory's installer
+// reads names in.
+unsigned NamesCodePage(const InspectOptions& options)
+{
+    if (options.nCodePage != 0) return options.nCodePage;
+    std::error_code ec;
+    const fs::path installer = options.package / SetupFile::kInstaller;
+    unsigned codePage = kUtf8CodePage;
+    std::string ignored;
+    ChooseNameCodePage(0, fs::is_directory(options.package, ec) && fs::exists(installer, ec) ? installer : fs::path(),
+                       codePage, ignored);
+    return codePage;
+}
+
 // Walks every entry, reporting the damaged ones; `each` sees every entry. Returns the exit code.
 template <typename Each>
 int WalkPackage(const InspectOptions& options, bool verify, Each each, std::uint64_t& count, std::uint64_t& damaged)
 {
     fs::path package = PackagePath(options.package);
     CPackReader reader;
+    const unsigned codePage = NamesCodePage(options);
     if (!reader.Open(package)) {
         std::fprintf(stderr, "mkpak: cannot open \"%s\"\n", PathToUtf8(package).c_str());
         return kExitFailed;
@@ -37,7 +53,7 @@ int WalkPackage(const InspectOptions& options, bool verify, Each each, std::uint
         ++count;
         if (!entry.strFault.empty()) {
             ++damaged;
-            ReportFault(package, entry, options.nCodePage);
+            ReportFault(package, entry, codePage);
         }
         each(entry);
     }
@@ -50,6 +66,7 @@ int RunList(const InspectOptions& options)
 {
     bool header = false;
     std::uint64_t count = 0, damaged = 0;
+    const unsigned codePage = NamesCodePage(options);
     return WalkPackage(
         options, false,
         [&](const PackEntryInfo& entry) {
@@ -58,7 +75,7 @@ int RunList(const InspectOptions& options)
             if (!entry.strFault.empty()) return;
             std::printf("%12llu %12llu  %s\n", static_cast<unsigned long long>(entry.nPackedSize),
                         static_cast<unsigned long long>(entry.nInstalledSize),
-                        ConvertFromCodePage(entry.strName, options.nCodePage).c_str());
+                        ConvertFromCodePage(entry.strName, codePage).c_str());
         },
         count, damaged);
 }

@@ -93,11 +93,43 @@ TEST_F(BuildTest, SameInputGivesTheSameBytes)
     EXPECT_EQ(ReadFile(setup / "data.pak"), first);
 }
 
-TEST_F(BuildTest, NamesAreStoredInTheChosenCodePage)
+TEST_F(BuildTest, NamesAreStoredInTheCodePageTheInstallerReads)
 {
     WriteFile(product / "caf\xC3\xA9" / "\xC3\xA9t\xC3\xA9.txt", "e");
-    ASSERT_EQ(Build().nExit, 0);
-    EXPECT_EQ(Entries()[1].strName, "caf\xE9\\\xE9t\xE9.txt");
+    // Without an installer, and with one built to run in UTF-8: UTF-8; with one built for the
+    // machine's code page: 1252, or the code page given.
+    const std::string utf8Manifest = "MZ...<activeCodePage xmlns=\"x\">UTF-8</activeCodePage>...";
+    struct Case {
+        const char* installer;  // the setup.exe kept in the setup directory; nullptr for none
+        std::vector<std::string> options;
+        const char* stored;     // nullptr: refused
+    } cases[] = {
+        {nullptr, {}, "caf\xC3\xA9\\\xC3\xA9t\xC3\xA9.txt"},
+        {nullptr, {"--codepage", "1252"}, "caf\xE9\\\xE9t\xE9.txt"},
+        {utf8Manifest.c_str(), {}, "caf\xC3\xA9\\\xC3\xA9t\xC3\xA9.txt"},
+        {utf8Manifest.c_str(), {"--codepage", "utf-8"}, "caf\xC3\xA9\\\xC3\xA9t\xC3\xA9.txt"},
+        {utf8Manifest.c_str(), {"--codepage", "1252"}, nullptr},
+        {"MZ...<dpiAware>true/pm</dpiAware>...", {}, "caf\xE9\\\xE9t\xE9.txt"},
+        {"MZ...<dpiAware>true/pm</dpiAware>...", {"--codepage", "utf-8"}, nullptr},
+    };
+    for (const Case& c : cases) {
+        fs::remove(setup / "setup.exe");
+        if (c.installer) WriteFile(setup / "setup.exe", c.installer);
+        RunResult r = Build(c.options);
+        if (!c.stored) {
+            EXPECT_EQ(r.nExit, 1) << c.installer;
+            EXPECT_NE(r.strErr.find("the installer"), std::string::npos) << r.strErr;
+            continue;
+        }
+        ASSERT_EQ(r.nExit, 0) << r.strErr;
+        EXPECT_EQ(Entries()[1].strName, c.stored) << (c.installer ? c.installer : "no installer");
+        std::vector<std::string> listing = c.options;
+        listing.insert(listing.begin(), "list");
+        listing.push_back(setup.string());
+        RunResult list = RunMkpakExe(listing);
+        EXPECT_NE(list.strOut.find("  caf\xC3\xA9\\\xC3\xA9t\xC3\xA9.txt\n"), std::string::npos) << list.strOut;
+    }
+    fs::remove(setup / "setup.exe");
     fs::remove_all(product / "caf\xC3\xA9");
     WriteFile(product / "\xC5\x91.txt", "o");
     ASSERT_EQ(Build({"--codepage", "1250"}).nExit, 0);
@@ -105,6 +137,24 @@ TEST_F(BuildTest, NamesAreStoredInTheChosenCodePage)
     EXPECT_EQ(Entries().back().strName, "\xF5.txt");
     RunResult list = RunMkpakExe({"list", "--codepage", "1250", setup.string()});
     EXPECT_NE(list.strOut.find("  \xC5\x91.txt\n"), std::string::npos) << list.strOut;
+}
+
+TEST_F(BuildTest, AScriptOrTemplateThatIsNotUtf8IsRefusedWithItsLine)
+{
+    const fs::path script = dir / "script.ini", logTemplate = dir / "template.ini";
+    for (bool isScript : {true, false}) {
+        WriteFile(script, "[main]\r\ntitle=Caf\xC3\xA9\r\n");
+        WriteFile(logTemplate, "\xEF\xBB\xBF[uninstall]\r\nproduct=Caf\xC3\xA9\r\n");
+        WriteFile(isScript ? script : logTemplate, "[main]\r\n\r\ntitle=Caf\xE9\r\n");
+        RunResult r = Build({"--script", script.string(), "--uninstall", logTemplate.string()});
+        EXPECT_EQ(r.nExit, 1);
+        EXPECT_NE(r.strErr.find(isScript ? "the script is not UTF-8 at line 3" : "template.ini\" is not UTF-8 at line 3"),
+                  std::string::npos) << r.strErr;
+        EXPECT_FALSE(fs::exists(setup / "data.pak"));
+        // For an installer that reads the machine's code page, the same bytes are that code page's.
+        EXPECT_EQ(Build({"--codepage", "1252", "--script", script.string(), "--uninstall", logTemplate.string()}).nExit, 0);
+        fs::remove_all(setup);
+    }
 }
 
 TEST_F(BuildTest, RefusedNamesAreAllReportedAndNothingIsWritten)
@@ -118,7 +168,7 @@ TEST_F(BuildTest, RefusedNamesAreAllReportedAndNothingIsWritten)
     WriteFile(product / "\xC5\x91.txt", "x");
     WriteFile(product / "README.TXT", "x");
     WriteFile(product / std::string(140, 'd') / std::string(140, 'f'), "x");
-    RunResult r = Build();
+    RunResult r = Build({"--codepage", "1252"});
     EXPECT_EQ(r.nExit, 1);
     for (const char* named : {"\"sub/a:b.txt\": the name holds a colon", "\"CON.txt\": the name has a component that is a reserved",
                               "\"trailing.\"", "\"what?.txt\"", "\"\xC5\x91.txt\": the name cannot be written in code page 1252",

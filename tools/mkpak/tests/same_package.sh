@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows build of mkpak, run under Wine, writes the very package the native build writes,
-# names in the code page included, and stamps setup.exe alike (CNG's digests are OpenSSL's); and
+# names in either code page included, and stamps setup.exe alike (CNG's digests are OpenSSL's); and
 # each build's verify accepts the other's package and stamp.
 # same_package.sh NATIVE_MKPAK WINE_RUNNER WINE_PREFIX WINDOWS_MKPAK
 set -euo pipefail
@@ -14,15 +14,18 @@ seq 1 20000 > "$product/données/été.txt"
 head -c 70000 /dev/urandom > "$product/bin/game.dat"
 : > "$product/empty"
 
-"$native" build "$product" "$work/native"
-"$runner" "$prefix" "$exe" build "$product" "$work/windows"
-cmp "$work/native/data.pak" "$work/windows/data.pak"
-cmp "$work/native/setup.ini" "$work/windows/setup.ini"
-"$native" verify "$work/windows"
-"$runner" "$prefix" "$exe" verify "$work/native"
-# The accented name is stored in code page 1252 by both.
-"$native" list "$work/windows" | grep -qF 'données\été.txt'
-LC_ALL=C grep -qaF $'donn\xe9es\\\xe9t\xe9.txt' "$work/native/data.pak"
+# Names in UTF-8 (the default, for an installer built to run in UTF-8) and in code page 1252.
+for codepage in utf-8 1252; do
+  "$native" build --codepage $codepage "$product" "$work/native-$codepage"
+  "$runner" "$prefix" "$exe" build --codepage $codepage "$product" "$work/windows-$codepage"
+  cmp "$work/native-$codepage/data.pak" "$work/windows-$codepage/data.pak"
+  cmp "$work/native-$codepage/setup.ini" "$work/windows-$codepage/setup.ini"
+  "$native" verify "$work/windows-$codepage"
+  "$runner" "$prefix" "$exe" verify "$work/native-$codepage"
+  "$native" list --codepage $codepage "$work/windows-$codepage" | grep -qF 'données\été.txt'
+done
+LC_ALL=C grep -qaF $'donn\xc3\xa9es\\\xc3\xa9t\xc3\xa9.txt' "$work/native-utf-8/data.pak"
+LC_ALL=C grep -qaF $'donn\xe9es\\\xe9t\xe9.txt' "$work/native-1252/data.pak"
 
 setup_exe="$(dirname "$exe")/../../setup.exe"
 "$native" build --complete --setup-exe "$setup_exe" "$product" "$work/native-complete"
