@@ -2,7 +2,8 @@
 cmake_minimum_required(VERSION 3.20)
 set(ALLOWED kernel32 user32 gdi32 comctl32 advapi32 shell32 ole32 msvcrt version)
 file(GLOB_RECURSE exes LIST_DIRECTORIES false "${DIR}/*.exe")
-list(FILTER exes EXCLUDE REGEX "/wineprefix/")
+# Not the prefix's, nor the copies that running tests make in their scratch folders.
+list(FILTER exes EXCLUDE REGEX "/wineprefix/|/scratch-[0-9]+-[0-9]+/")
 if(NOT exes)
   message(FATAL_ERROR "no executable found below ${DIR}")
 endif()

@@ -26,30 +26,6 @@ std::wstring Widen(const std::string& ascii)
     return std::wstring(ascii.begin(), ascii.end());
 }
 
-bool WriteWideFile(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    return ok && written == bytes.size();
-}
-
-std::string ReadWideFile(const std::wstring& path, bool* ok)
-{
-    std::string bytes;
-    *ok = false;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[65536];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
-    CloseHandle(h);
-    *ok = true;
-    return bytes;
-}
-
 std::string NoiseBytes(std::size_t size, unsigned seed)
 {
     std::mt19937 random(seed);

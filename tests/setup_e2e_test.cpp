@@ -229,6 +229,10 @@ protected:
         CreateDirectoryA(m_games.c_str(), nullptr);
     }
 
+    // Installs a product whose names hold letters of three scripts, with the installer built for
+    // UTF-8, and checks every name and the log (defined with the tests that use it).
+    void InstallNamesOfEveryScript();
+
     // Builds the setup directory with mkpak from `files` and `script`, around the installer
     // `setupExe` (a program beside this test); its path, with a trailing backslash.
     std::string MakeSetupDir(const std::vector<ProductFile>& files, const std::string& script,
@@ -1265,7 +1269,9 @@ TEST_F(InEveryLanguage, TheInstallerSpeaksTheUsersLanguage)
             << "not in a locale of the languages shipped: the test's CTest entry sets LC_ALL";
     }
     const std::string setupDir = MakeSetupDir(SmallProduct(), Script(m_location));
-    HWND dialog = StartAtDestination(setupDir);
+    // (The space fields are another test's: the tests running beside this one change the free space.)
+    m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+    HWND dialog = WaitForDialog(kTitle, m_setup->Id());
     ASSERT_NE(dialog, nullptr);
     HWND expected = MakeDialog(module, IDD_DESTINATION, language);
     ASSERT_NE(expected, nullptr) << "the installer has no dialogs in the user's language";
@@ -1304,6 +1310,83 @@ TEST_F(InEveryLanguage, TheInstallerSpeaksTheUsersLanguage)
     PressCloseBox(finish);
     ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
     FreeLibrary(module);
+}
+
+
+// --- Names in any script -----------------------------------------------------------------------
+
+void Installer::InstallNamesOfEveryScript()
+{
+    struct Named {
+        const wchar_t* folder;
+        const wchar_t* file;
+        const char* bytes;
+    } const named[] = {
+        {L"caf\u00e9", L"\u00e9t\u00e9.txt", "Latin with accents"},
+        {L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430", L"\u0444\u0430\u0439\u043b.txt", "Cyrillic"},
+        {L"\u65e5\u672c\u8a9e", L"\u30d5\u30a1\u30a4\u30eb.txt", "Japanese"},
+    };
+    auto wide = [](const std::string& ansi) {
+        std::wstring w(ansi.size(), L'\0');
+        w.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &w[0], static_cast<int>(w.size())));
+        return w;
+    };
+    auto utf8 = [](const std::wstring& w) {
+        std::string u(w.size() * 3, '\0');
+        u.resize(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &u[0], static_cast<int>(u.size()),
+                                     nullptr, nullptr));
+        return u;
+    };
+    const std::wstring product = wide(m_scratch / "product"), dest = wide(m_location);
+    // The scratch folder's removal goes through the code page, which cannot name all of these:
+    // they go first, on every way out.
+    struct RemovedAtTheEnd {
+        std::vector<std::wstring> folders;
+        const Named (&named)[3];
+        ~RemovedAtTheEnd()
+        {
+            for (const std::wstring& root : folders)
+                for (const Named& n : named) {
+                    DeleteFileW((root + L"\\" + n.folder + L"\\" + n.file).c_str());
+                    RemoveDirectoryW((root + L"\\" + n.folder).c_str());
+                }
+        }
+    } removed{{product, dest}, named};
+    ASSERT_TRUE(CreateDirectoryW(product.c_str(), nullptr));
+    for (const Named& n : named) {
+        ASSERT_TRUE(CreateDirectoryW((product + L"\\" + n.folder).c_str(), nullptr));
+        ASSERT_TRUE(WriteWideFile(product + L"\\" + n.folder + L"\\" + n.file, n.bytes));
+    }
+    const std::string setupDir = MakeSetupDir({}, Script(m_location));
+    HWND dialog = StartAtDestination(setupDir);
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDOK);
+    HWND finish = WaitForDialogWithControl(IDC_LAUNCH, m_setup->Id());
+    ASSERT_NE(finish, nullptr) << "no finish dialog";
+    PressCloseBox(finish);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+
+    const std::string log = ReadWholeFile(m_location + "\\uninstall.ini");
+    for (const Named& n : named) {
+        const std::wstring path = dest + L"\\" + n.folder + L"\\" + n.file;
+        SCOPED_TRACE(n.bytes);
+        bool read = false;
+        EXPECT_EQ(ReadWideFile(path, &read), n.bytes);
+        EXPECT_TRUE(read) << "not installed under its name";
+        EXPECT_NE(log.find("=" + utf8(path) + "\r\n"), std::string::npos) << "not in the log as UTF-8";
+    }
+}
+
+// Under the machine's code page 1252.
+TEST_F(Installer, NamesOfEveryScriptInstallAsTheyAre)
+{
+    InstallNamesOfEveryScript();
+}
+
+// The same names under the double-byte code page 932.
+TEST_F(CodePage932, NamesOfEveryScriptInstallAsTheyAre)
+{
+    InstallNamesOfEveryScript();
 }
 
 }  // namespace

@@ -924,9 +924,9 @@ TEST_F(Uninstaller, ShellFoldersTheCodePageCannotWrite)
         ~RemovedAtTheEnd()
         {
             for (const std::wstring& folder : folders) {
-                for (const wchar_t* link : {L"\\Play Quenthary.lnk", L"\\Quenthary\\Tools\\desc.lnk",
-                                            L"\\Quenthary\\Play Quenthary.lnk", L"\\Quenthary\\Read me.lnk",
-                                            L"\\Quenthary\\Uninstall Quenthary.lnk"})
+                for (const wchar_t* link : {L"\\Play Quenthary.lnk", L"\\Quenthary\\Play Quenthary.lnk",
+                                            L"\\Quenthary\\Tools\\Read me.lnk",
+                                            L"\\Quenthary\\Tools\\Uninstall Quenthary.lnk"})
                     DeleteFileW((folder + link).c_str());
                 for (const wchar_t* sub : {L"\\Quenthary\\Tools", L"\\Quenthary", L""})
                     RemoveDirectoryW((folder + sub).c_str());
@@ -970,8 +970,8 @@ TEST_F(Uninstaller, ShellFoldersTheCodePageCannotWrite)
         } else {
             Install(setupDir, m_dest);
             EXPECT_TRUE(exists(programs + L"\\Quenthary\\Play Quenthary.lnk"));
-            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Tools\\desc.lnk"));
-            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Uninstall Quenthary.lnk"));
+            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Tools\\Read me.lnk"));
+            EXPECT_TRUE(exists(programs + L"\\Quenthary\\Tools\\Uninstall Quenthary.lnk"));
             EXPECT_TRUE(exists(desktop + L"\\Play Quenthary.lnk"));
         }
         UninstallSaying(Removed());

@@ -101,6 +101,11 @@ set +e
 wine "$win/tools/demo/walk.exe" "$(winepath -w "$demo/setup/setup.exe")" "$(winepath -w "$pictures")" \
   "$(winepath -w "$demo/product")" | tee "$pictures/summary.txt"
 status=${PIPESTATUS[0]}
+# The destination dialog in the user's language, which Wine takes from the locale it starts in.
+for locale in de_DE fr_FR ja_JP; do
+  LC_ALL=$locale.UTF-8 wine "$win/tools/demo/walk.exe" --destination "$(winepath -w "$demo/setup/setup.exe")" \
+    "$(winepath -w "$pictures")" "7-destination-${locale%_*}.png" | tee -a "$pictures/summary.txt" || status=1
+done
 set -e
 echo
 echo "The Windows paths above are in the demonstration's Wine prefix: C: is ${drive_c#"$root/"}."

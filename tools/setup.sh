@@ -10,6 +10,7 @@ packages=(
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
   wine wine64 xvfb xauth                                    # the Win32 implementation the tests run on
   fonts-wine x11-utils                                      # Wine's fonts (caption buttons), xdpyinfo (the demo)
+  fonts-wqy-microhei                                        # Chinese, Japanese and Korean letters for the dialogs
   googletest                                                # GoogleTest's sources
   zlib1g-dev libminizip-dev                                 # zlib and minizip for native tools
   libssl-dev openssl osslsigncode                           # SHA-256 for mkpak; signing in the tests

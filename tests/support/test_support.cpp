@@ -158,3 +158,27 @@ bool FillDrive(const std::string& path)
     return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
                                          << " were expected, first difference at offset " << i;
 }
+
+bool WriteWideFile(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    return ok && written == bytes.size();
+}
+
+std::string ReadWideFile(const std::wstring& path, bool* ok)
+{
+    std::string bytes;
+    *ok = false;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    CloseHandle(h);
+    *ok = true;
+    return bytes;
+}

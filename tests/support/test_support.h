@@ -30,6 +30,9 @@ private:
 void WriteWholeFile(const std::string& path, const std::string& bytes);
 // The file's bytes; `ok` (when given) tells whether it could be read.
 std::string ReadWholeFile(const std::string& path, bool* ok = nullptr);
+// The same for a path the ANSI code page cannot name.
+bool WriteWideFile(const std::wstring& path, const std::string& bytes);
+std::string ReadWideFile(const std::wstring& path, bool* ok);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void RemoveTree(const std::string& path);

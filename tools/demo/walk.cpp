@@ -10,6 +10,11 @@
 //
 //   walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]
 //
+// With --destination it only saves a picture of the destination dialog, in the language of the
+// locale it was started in, and cancels:
+//
+//   walk --destination SETUP_EXE PICTURES_DIR PICTURE
+//
 // The exit status is 0 only when every step was seen and every check held.
 #include "apps_and_features.h"
 #include "dialog_driver.h"
@@ -22,6 +27,7 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -168,6 +174,9 @@ public:
     }
 
     int Run();
+    // Starts the installer, saves a picture of its destination dialog as `picture` and cancels:
+    // for the dialog in the user's language (the walk's own locale).
+    int DestinationOnly(const std::string& picture);
 
 private:
     void Fail(const std::string& what) { m_problems.push_back(what); }
@@ -479,6 +488,30 @@ void CWalk::FinishAtScale(DWORD dpi, const std::string& picture)
     if (finish) Uninstall(false);
 }
 
+int CWalk::DestinationOnly(const std::string& picture)
+{
+    const std::string title = ReadProfile(m_strScript, Script::kTitle);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string commandLine = "\"" + m_strSetupExe + "\"";
+    if (!CreateProcessA(m_strSetupExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        ParentWithBackslash(m_strSetupExe).c_str(), &si, &m_setup)) {
+        Fail("could not start " + m_strSetupExe);
+    } else if (HWND destination = WaitForDialog(title, m_setup.dwProcessId)) {
+        Snap(destination, picture);
+        PressButton(destination, IDCANCEL);
+    } else {
+        Fail("the destination dialog \"" + title + "\" did not appear");
+    }
+    if (m_setup.hProcess && WaitForSingleObject(m_setup.hProcess, kWindowTimeoutMs) != WAIT_OBJECT_0) {
+        Fail("setup.exe did not end after Cancel");
+        TerminateProcess(m_setup.hProcess, 1);
+    }
+    for (const auto& p : m_problems) std::printf("%s\n", p.c_str());
+    if (m_problems.empty()) std::printf("  %s\n", picture.c_str());
+    return m_problems.empty() ? 0 : 1;
+}
+
 void CWalk::PrintSummary() const
 {
     if (!m_bInstalled) {
@@ -539,8 +572,10 @@ int CWalk::Run()
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::strcmp(argv[1], "--destination") == 0) return CWalk(argv[2], argv[3], "").DestinationOnly(argv[4]);
     if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]\n");
+        std::fprintf(stderr, "usage: walk SETUP_EXE PICTURES_DIR [PRODUCT_DIR]\n"
+                             "       walk --destination SETUP_EXE PICTURES_DIR PICTURE\n");
         return 2;
     }
     CWalk walk(argv[1], argv[2], argc > 3 ? argv[3] : "");
