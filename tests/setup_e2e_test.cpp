@@ -1222,6 +1222,10 @@ TEST_F(Installer, EveryLanguageHasAllItsTextsWholeAndItsOwn)
                 SCOPED_TRACE("dialog " + std::to_string(id));
                 HWND dialog = MakeDialog(module, id, language), english = MakeDialog(module, id, kEnglish);
                 ASSERT_NE(dialog, nullptr) << "no dialog in this language";
+                if (id == IDD_DESTINATION) {
+                    // The space fields hold the largest number the installer shows.
+                    for (int field : {IDC_REQUIRED, IDC_AVAILABLE}) SetDlgItemTextW(dialog, field, L"99999999 M");
+                }
                 HFONT font = TemplateFont(module, id, dpi, language);
                 ExpectLaidOut(dialog, font, dpi, SIZE{});
                 DeleteObject(font);
