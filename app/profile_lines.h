@@ -72,19 +72,6 @@ inline long long ProfileInt(std::string_view text)
     return negative ? -n : n;
 }
 
-// A section's or a key's name against an ASCII name, as the profile functions compare them.
-inline bool EqualsIgnoringCase(std::string_view name, std::string_view ascii)
-{
-    if (name.size() != ascii.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        char a = name[i], b = ascii[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 // Calls visit(const ProfileEntry&) for every section header and key line of the file at `path`, in
 // the file's order, until visit returns false. The views are valid during the call only. False
 // when the file could not be opened or read to its end.

@@ -32,11 +32,11 @@ bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
     WalkProfileLines(ScriptPath(), [&](const ProfileEntry& entry) {
         if (entry.bSection) {
             if (inSection) return false;  // the first section of that name has ended
-            inSection = !seenSection && EqualsIgnoringCase(entry.name, section);
+            inSection = !seenSection && SameProfileName(entry.name, section);
             seenSection = seenSection || inSection;
             return true;
         }
-        if (!inSection || !EqualsIgnoringCase(entry.name, key)) return true;
+        if (!inSection || !SameProfileName(entry.name, key)) return true;
         found = entry.bHasValue;
         value.assign(entry.value.substr(0, MAX_PATH - 1));
         return false;

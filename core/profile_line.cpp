@@ -5,6 +5,18 @@ bool IsProfileSpace(unsigned char c)
     return (c >= 0x09 && c <= 0x0d) || c == 0x1a || c == 0x20;
 }
 
+bool SameProfileName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 ProfileLine ClassifyProfileLine(const char* line, std::size_t length, LeadBytePredicate isLead)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(line);

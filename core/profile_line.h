@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 enum class ProfileLineKind {
     kBlank,    // nothing but white space
@@ -24,6 +25,10 @@ using LeadBytePredicate = bool (*)(unsigned char);
 
 // White space, as the profile functions trim it: the controls 9 to 13, ^Z and the space.
 bool IsProfileSpace(unsigned char c);
+
+// Whether two section or key names are the same name to the profile functions, which ignore the
+// case of ASCII letters.
+bool SameProfileName(std::string_view a, std::string_view b);
 
 // Classifies one line, `length` bytes without its line end.
 ProfileLine ClassifyProfileLine(const char* line, std::size_t length, LeadBytePredicate isLead = nullptr);

@@ -1208,7 +1208,7 @@ TEST_F(Installer, EveryLanguageHasAllItsTextsWholeAndItsOwn)
          {IDS_SELECT_FOLDER, IDS_CAPTION, IDS_CAPTION_DESTINATION, IDS_LOCATION_NOT_AVAILABLE, IDS_NOT_ENOUGH_SPACE,
           IDS_CANCEL_SETUP, IDS_PACKAGE_NOT_OPENED, IDS_INCOMPLETE, IDS_FILES_NOT_INSTALLED, IDS_PACKAGE_DAMAGED,
           IDS_SHORTCUTS_NOT_MADE, IDS_ITEMS_NOT_LOGGED, IDS_INPUT_CHANGED}},
-        {"vendor\\uninstall.exe", {IDD_REMOVING},
+        {"uninstall.exe", {IDD_REMOVING},
          {IDS_NOTHING_TO_UNINSTALL_CAPTION, IDS_NOTHING_TO_UNINSTALL, IDS_REMOVE_QUESTION, IDS_REMOVED,
           IDS_REMOVED_EXCEPT, IDS_REMOVING_PRODUCT}},
     };
@@ -1253,6 +1253,24 @@ TEST_F(Installer, EveryLanguageHasAllItsTextsWholeAndItsOwn)
                 EXPECT_EQ(Conversions(text), Conversions(english)) << "string " << id;
             }
         }
+        FreeLibrary(module);
+    }
+    // A build that ships some languages (the vendor's: German and Japanese) has those and English.
+    for (const char* program : {"vendor\\setup.exe", "vendor\\uninstall.exe"}) {
+        HMODULE module = LoadLibraryExA(Beside(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(module, nullptr) << program;
+        std::vector<LANGID> languages;
+        EnumResourceLanguagesA(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */,
+                               MAKEINTRESOURCEA(program[7] == 's' ? IDD_DESTINATION : IDD_REMOVING),
+                               [](HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
+                                   reinterpret_cast<std::vector<LANGID>*>(found)->push_back(language);
+                                   return TRUE;
+                               },
+                               reinterpret_cast<LONG_PTR>(&languages));
+        std::sort(languages.begin(), languages.end());
+        EXPECT_EQ(languages, (std::vector<LANGID>{MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), kEnglish,
+                                                  MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}))
+            << program;
         FreeLibrary(module);
     }
 }

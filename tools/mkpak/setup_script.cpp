@@ -28,18 +28,6 @@ std::vector<Line> SplitLines(const std::string& text)
     return lines;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // The line `line` of `text`, classified, with its name.
 struct ParsedLine {
     ProfileLine parsed;
@@ -69,7 +57,7 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
         ParsedLine line = Parse(text, lines[i]);
         if (line.parsed.kind == ProfileLineKind::kSection) {
             if (header != lines.size()) break;
-            if (EqualNoCase(line.name, section)) header = last = i;
+            if (SameProfileName(line.name, section)) header = last = i;
         } else if (header != lines.size() && line.parsed.kind != ProfileLineKind::kBlank) {
             last = i;
         }
@@ -82,7 +70,7 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
         bool found = false;
         for (std::size_t i = header + 1; header != lines.size() && i <= last && !found; ++i) {
             ParsedLine parsed = Parse(text, lines[i]);
-            if (parsed.parsed.kind != ProfileLineKind::kKey || !EqualNoCase(parsed.name, key.first)) continue;
+            if (parsed.parsed.kind != ProfileLineKind::kKey || !SameProfileName(parsed.name, key.first)) continue;
             std::string line = text.substr(lines[i].begin, lines[i].end - lines[i].begin);
             std::size_t eq = line.find('=');
             // A bare name is the key with an empty value.
