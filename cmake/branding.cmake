@@ -8,9 +8,11 @@
 #   whole, whatever they hold (a ";" too).
 #
 # Run as a script (cmake -DSETUP_PRODUCT=... -DSETUP_VERSION=... -DSETUP_COMPANY=...
-# [-DSETUP_ICON=...] [-DSETUP_FINISH_BITMAP=...] -P branding.cmake) it checks the settings only,
+# [-DSETUP_ICON=...] [-DSETUP_FINISH_BITMAP=...] [-DSETUP_CODE_PAGE=...] [-DSETUP_LANGUAGES=...]
+# -P branding.cmake) it checks the settings only,
 # and fails as configuring would.
 
+cmake_policy(SET CMP0057 NEW)  # if(IN_LIST), also when run as a script
 set(BRANDING_TEMPLATE_DIR ${CMAKE_CURRENT_LIST_DIR}/../res)
 set(BRANDING_MAX_PRODUCT_CHARACTERS 64)
 # The finish dialog leaves this much room for its picture, which is shown at its own size.
@@ -181,13 +183,13 @@ function(branding_code_page code_page out)
   endif()
 endfunction()
 
-# Writes <dir>/languages.rc, which includes English and the given languages ("all": every one).
-function(branding_languages dir languages)
+# The languages besides English that SETUP_LANGUAGES `languages` names ("all": every one) into
+# `out`, or fails naming one the programs do not speak.
+function(branding_language_list languages out)
   if(languages STREQUAL "all")
     set(languages ${BRANDING_LANGUAGES})
   endif()
-  set(text "// Written by the build (SETUP_LANGUAGES): the languages the programs ship.\n")
-  string(APPEND text "#include \"${BRANDING_TEMPLATE_DIR}/lang/en.rc\"\n")
+  set(tags "")
   foreach(tag IN LISTS languages)
     if(tag STREQUAL "en")
       continue()
@@ -196,6 +198,18 @@ function(branding_languages dir languages)
       list(JOIN BRANDING_LANGUAGES ", " known)
       message(FATAL_ERROR "SETUP_LANGUAGES: no language \"${tag}\"; the programs speak English and ${known}.")
     endif()
+    list(APPEND tags ${tag})
+  endforeach()
+  set(${out} ${tags} PARENT_SCOPE)
+endfunction()
+
+# Writes <dir>/languages.rc, which includes English and the given languages (SETUP_LANGUAGES).
+function(branding_languages dir languages)
+  branding_language_list("${languages}" tags)
+  set(text "// Written by the build (SETUP_LANGUAGES): the languages the programs ship.\n")
+  string(APPEND text "#include \"${BRANDING_TEMPLATE_DIR}/lang/en.rc\"\n")
+  set(files "")
+  foreach(tag IN LISTS tags)
     string(APPEND text "#include \"${BRANDING_TEMPLATE_DIR}/lang/${tag}.rc\"\n")
     list(APPEND files ${BRANDING_TEMPLATE_DIR}/lang/${tag}.rc)
   endforeach()
@@ -272,6 +286,12 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   endif()
   if(DEFINED SETUP_FINISH_BITMAP)
     branding_check_file(SETUP_FINISH_BITMAP "${SETUP_FINISH_BITMAP}" bitmap bitmap)
+  endif()
+  if(DEFINED SETUP_CODE_PAGE)
+    branding_code_page("${SETUP_CODE_PAGE}" lines)
+  endif()
+  if(DEFINED SETUP_LANGUAGES)
+    branding_language_list("${SETUP_LANGUAGES}" tags)
   endif()
   message(STATUS "${SETUP_PRODUCT} ${dotted}")
 endif()
