@@ -19,6 +19,8 @@ bool LostInCodePage(LPCWSTR valueName)
     const LONG status = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    // UTF-8 writes every character (and takes no default character to tell of one it cannot).
+    if (GetACP() == CP_UTF8) return false;
     BOOL usedDefault = FALSE;
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, buffer, -1, nullptr, 0, nullptr, &usedDefault);
     return usedDefault != FALSE;
