@@ -1,6 +1,7 @@
 // The setup directory, the installation script's keys and defaults, and the uninstall log.
 #include <gtest/gtest.h>
 
+#include "destination.h"
 #include "module_dir.h"
 #include "setup_files.h"
 #include "test_support.h"
@@ -74,6 +75,32 @@ TEST_F(ScriptTest, ScriptIsReadAnewAtEveryUse)
     EXPECT_EQ(ReadScript(Script::kLaunch), "a.exe");
     WriteWholeFile(script, "[main]\r\nlaunch=b.exe\r\n");
     EXPECT_EQ(ReadScript(Script::kLaunch), "b.exe");
+}
+
+// A UTF-8 byte-order mark does not hide the first section (the profile functions would take it for
+// part of the first line); a second section of the same name is not read.
+TEST_F(ScriptTest, AByteOrderMarkIsSkippedAndOnlyTheFirstSectionOfANameCounts)
+{
+    WriteWholeFile(script, "\xEF\xBB\xBF[main]\r\ntitle=Caf\xC3\xA9 Setup\r\n[shortcut]\r\ngroup=G\r\n"
+                           "[main]\r\nlaunch=x.exe\r\n");
+    EXPECT_EQ(ReadScript(Script::kTitle), "Caf\xC3\xA9 Setup");
+    EXPECT_EQ(ReadScript(Script::kGroup), "G");
+    EXPECT_EQ(ReadScript(Script::kLaunch), "");
+}
+
+// The log made from a template with a byte-order mark starts with the template's first line.
+TEST(UninstallLog, ATemplatesByteOrderMarkIsLeftOut)
+{
+    ScratchDir dir;
+    const std::string from = dir / "template.ini", to = dir / "uninstall.ini";
+    for (const std::string& body : {std::string("[uninstall]\r\nproduct=Caf\xC3\xA9\r\n"), std::string()}) {
+        WriteWholeFile(from, "\xEF\xBB\xBF" + body);
+        CopyLogTemplate(from.c_str(), to.c_str());
+        EXPECT_EQ(ReadWholeFile(to), body);
+    }
+    WriteWholeFile(from, "[uninstall]\r\n");
+    CopyLogTemplate(from.c_str(), to.c_str());
+    EXPECT_EQ(ReadWholeFile(to), "[uninstall]\r\n");
 }
 
 TEST(UninstallLog, EntriesAreNumberedAndAMissingLogIsCreated)
