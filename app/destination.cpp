@@ -24,6 +24,8 @@ namespace {
 
 // Takes a UTF-8 byte-order mark off the start of the file at `path`: the profile functions, which
 // write the log, would take it for part of the template's first line and lose its first section.
+// Only for a program that runs in UTF-8: in another code page the mark is what tells the profile
+// functions (Wine's at least) that the file is UTF-8, and the template stays as it was.
 void RemoveByteOrderMark(const CString& path)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -56,5 +58,5 @@ void CopyLogTemplate(const CString& templatePath, const CString& logPath)
     DWORD attributes = GetFileAttributesA(logPath);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(logPath, attributes & ~FILE_ATTRIBUTE_READONLY);
-    RemoveByteOrderMark(logPath);
+    if (GetACP() == CP_UTF8) RemoveByteOrderMark(logPath);
 }

@@ -10,5 +10,5 @@ void CreateFolderPath(const CString& destDir);
 
 // Copies the uninstall log template at `templatePath` to `logPath`, replacing a log there, and
 // leaves the copy writable: a template from read-only media would otherwise give a log that
-// refuses every entry on Windows. A UTF-8 byte-order mark at its start is left out.
+// refuses every entry on Windows. A UTF-8 byte-order mark at its start is left out when the program runs in UTF-8.
 void CopyLogTemplate(const CString& templatePath, const CString& logPath);

@@ -3,7 +3,10 @@
 #include "destination_dlg.h"
 #include "extract_dlg.h"
 #include "resource.h"
+#include "module_dir.h"
 #include "setup_check.h"
+#include "setup_names.h"
+#include "utf8_build.h"
 
 BEGIN_MESSAGE_MAP(CSetupApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
@@ -21,6 +24,13 @@ BOOL CSetupApp::InitInstance()
     CString changed;
     if (!check.CheckInputs(changed)) {
         MessageBoxA(nullptr, ChangedInputMessage(changed), ResourceText(IDS_CAPTION), MB_OK);
+        return FALSE;
+    }
+    // A build for UTF-8 that Windows runs in another code page (before Windows 10 version 1903)
+    // would show and make the script's names under other letters: it stops before anything is made.
+    if (Utf8Misread() && (FileHasNonAscii(GetModuleDirectory() + SetupFile::kScript) ||
+                          FileHasNonAscii(GetModuleDirectory() + SetupFile::kLog))) {
+        MessageBoxA(nullptr, ResourceText(IDS_NEEDS_NEWER_WINDOWS), ResourceText(IDS_CAPTION), MB_OK | MB_ICONERROR);
         return FALSE;
     }
     CDestinationDlg destination;

@@ -1,10 +1,12 @@
 #include "setup_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "module_dir.h"
 #include "profile_lines.h"
 #include "setup_check.h"
+#include "utf8_build.h"
 #include "uninstall_log.h"
 
 CString ItemKey(LPCSTR pattern, int item)
@@ -21,6 +23,35 @@ CString ScriptPath()
     return GetModuleDirectory() + SetupFile::kScript;
 }
 
+// Whether the file at `path` starts with a UTF-8 byte-order mark.
+bool StartsWithByteOrderMark(LPCSTR path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char mark[3] = {};
+    DWORD got = 0;
+    const bool marked = ReadFile(file, mark, 3, &got, nullptr) && got == 3 && std::memcmp(mark, "\xEF\xBB\xBF", 3) == 0;
+    CloseHandle(file);
+    return marked;
+}
+
+// How many bytes of `text`, at most `limit`, hold whole characters of the ANSI code page: a value
+// is cut as the profile functions cut it, never inside a character.
+std::size_t WholeCharactersIn(const std::string& text, std::size_t limit)
+{
+    std::size_t whole = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        std::size_t length = 1;
+        if (GetACP() == CP_UTF8) length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        else if (IsDBCSLeadByte(c)) length = 2;
+        if (at + length > limit) break;
+        at += length;
+        whole = at;
+    }
+    return std::min(whole, text.size());
+}
+
 // The value of `key` in the script's first section `section`, as GetPrivateProfileStringA returns
 // it into a buffer of MAX_PATH; false when the script, the section or the key's value is missing.
 // Read by the installer itself rather than by the profile functions, which take a UTF-8
@@ -28,8 +59,9 @@ CString ScriptPath()
 bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
 {
     if (IsStampedAbsent(SetupFile::kScript)) return false;
+    const CString path = ScriptPath();
     bool inSection = false, seenSection = false, found = false;
-    WalkProfileLines(ScriptPath(), [&](const ProfileEntry& entry) {
+    WalkProfileLines(path, [&](const ProfileEntry& entry) {
         if (entry.bSection) {
             if (inSection) return false;  // the first section of that name has ended
             inSection = !seenSection && SameProfileName(entry.name, section);
@@ -38,9 +70,13 @@ bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
         }
         if (!inSection || !SameProfileName(entry.name, key)) return true;
         found = entry.bHasValue;
-        value.assign(entry.value.substr(0, MAX_PATH - 1));
+        value.assign(entry.value);
         return false;
     });
+    // A script marked as UTF-8 read in another code page (a build for the machine's code page):
+    // its letters in that code page, as the profile functions would give them.
+    if (found && GetACP() != CP_UTF8 && StartsWithByteOrderMark(path)) value = Utf8ToAnsi(value);
+    value.resize(WholeCharactersIn(value, MAX_PATH - 1));
     return found;
 }
 

@@ -12,6 +12,7 @@
 #include "setup_files.h"
 #include "shortcuts.h"
 #include "stamped_package.h"
+#include "utf8_build.h"
 
 namespace {
 
@@ -126,6 +127,9 @@ UINT InstallWorker(LPVOID param)
         check = std::make_unique<CStampedPackage>(*window.GetStamp());
         pack.SetCheck(check.get());
     }
+    // A build for UTF-8 on a Windows that runs it in another code page would make a name in UTF-8
+    // under other letters: such an entry is not installed, and is reported.
+    pack.SetAsciiNamesOnly(Utf8Misread());
     FilePhaseResult files = InstallPackageFiles(pack, window.GetDestination(), record, progress);
     pack.Close();
     // A package that is not the one published ends the installation as an incomplete one does,

@@ -82,6 +82,9 @@ public:
     void SetWatcher(PackEntryWatcher* watcher) { m_pWatcher = watcher; }
     // The check of every entry; none when null. Set before the first read.
     void SetCheck(PackEntryCheck* check) { m_pCheck = check; }
+    // Skips every entry whose name has a byte beyond ASCII: for names in UTF-8 that this process's
+    // code page would read as other letters.
+    void SetAsciiNamesOnly(bool asciiOnly) { m_bAsciiNamesOnly = asciiOnly; }
 
 protected:
     // Asks for one directory of an entry archive's path, `path` ending in its backslash; true when
@@ -108,6 +111,7 @@ private:
     std::FILE* m_pStream = nullptr;
     PackEntryWatcher* m_pWatcher = nullptr;
     PackEntryCheck* m_pCheck = nullptr;
+    bool m_bAsciiNamesOnly = false;
     std::uint64_t m_nConsumed = 0;  // bytes of the package read so far
     // The latest entry's archive and the folders made for it, in the order they were made.
     char m_szArchivePath[MAX_PATH] = "";

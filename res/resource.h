@@ -23,6 +23,7 @@
 #define IDS_SHORTCUTS_NOT_MADE 11
 #define IDS_ITEMS_NOT_LOGGED 12
 #define IDS_INPUT_CHANGED 13
+#define IDS_NEEDS_NEWER_WINDOWS 14
 
 // Destination dialog
 #define IDC_PICTURE 1000

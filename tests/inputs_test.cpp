@@ -78,29 +78,33 @@ TEST_F(ScriptTest, ScriptIsReadAnewAtEveryUse)
 }
 
 // A UTF-8 byte-order mark does not hide the first section (the profile functions would take it for
-// part of the first line); a second section of the same name is not read.
+// part of the first line), and says that the values are UTF-8: read in this test's code page (as a
+// build for the machine's code page reads them), they come in its letters. A second section of the
+// same name is not read.
 TEST_F(ScriptTest, AByteOrderMarkIsSkippedAndOnlyTheFirstSectionOfANameCounts)
 {
+    ASSERT_EQ(GetACP(), 1252u);
     WriteWholeFile(script, "\xEF\xBB\xBF[main]\r\ntitle=Caf\xC3\xA9 Setup\r\n[shortcut]\r\ngroup=G\r\n"
                            "[main]\r\nlaunch=x.exe\r\n");
-    EXPECT_EQ(ReadScript(Script::kTitle), "Caf\xC3\xA9 Setup");
+    EXPECT_EQ(ReadScript(Script::kTitle), "Caf\xE9 Setup");
     EXPECT_EQ(ReadScript(Script::kGroup), "G");
     EXPECT_EQ(ReadScript(Script::kLaunch), "");
+    WriteWholeFile(script, "[main]\r\ntitle=Caf\xC3\xA9 Setup\r\n");
+    EXPECT_EQ(ReadScript(Script::kTitle), "Caf\xC3\xA9 Setup") << "without the mark the bytes are the code page's";
 }
 
-// The log made from a template with a byte-order mark starts with the template's first line.
-TEST(UninstallLog, ATemplatesByteOrderMarkIsLeftOut)
+// In a build for the machine's code page a template marked as UTF-8 is copied as it is: the mark
+// tells the profile functions what it holds.
+TEST(UninstallLog, ATemplateIsCopiedAsItIs)
 {
     ScratchDir dir;
     const std::string from = dir / "template.ini", to = dir / "uninstall.ini";
-    for (const std::string& body : {std::string("[uninstall]\r\nproduct=Caf\xC3\xA9\r\n"), std::string()}) {
-        WriteWholeFile(from, "\xEF\xBB\xBF" + body);
+    for (const std::string& body : {std::string("\xEF\xBB\xBF[uninstall]\r\nproduct=Caf\xC3\xA9\r\n"),
+                                    std::string("[uninstall]\r\n")}) {
+        WriteWholeFile(from, body);
         CopyLogTemplate(from.c_str(), to.c_str());
         EXPECT_EQ(ReadWholeFile(to), body);
     }
-    WriteWholeFile(from, "[uninstall]\r\n");
-    CopyLogTemplate(from.c_str(), to.c_str());
-    EXPECT_EQ(ReadWholeFile(to), "[uninstall]\r\n");
 }
 
 TEST(UninstallLog, EntriesAreNumberedAndAMissingLogIsCreated)

@@ -203,8 +203,11 @@ TEST_F(PackFileTest, NamesThatWindowsWouldResolveElsewhereAreSkippedWithNothingC
 {
     CreateDirectoryA(m_dest.c_str(), nullptr);
     std::vector<std::string> headers;
+    // With ASCII names only (a build for UTF-8 in another code page), a name in UTF-8 too.
+    m_pack.SetAsciiNamesOnly(true);
     for (const char* refused : {"", "..\\x", "a\\..\\..\\x", "a/../../x", "C:\\x", "C:x", "x.txt:stream",
-                                "CON", "sub\\com1.txt", "LPT9", "nul.zip", "a\\b.\\c", "x ", "dir \\x"})
+                                "CON", "sub\\com1.txt", "LPT9", "nul.zip", "a\\b.\\c", "x ", "dir \\x",
+                                "caf\xC3\xA9\\x.txt"})
         headers.push_back(PackEntry(refused, "zip"));
 
     for (const std::string& entry : headers) {
@@ -225,6 +228,14 @@ TEST_F(PackFileTest, NamesThatWindowsWouldResolveElsewhereAreSkippedWithNothingC
         m_pack.Close();
         DeleteFileA((m_dest + "\\good.txt.zip").c_str());
     }
+    // Otherwise such a name is one like any other.
+    m_pack.SetAsciiNamesOnly(false);
+    OpenPackage(PackEntry("caf\xC3\xA9.txt", "zip"));
+    char accepted[MAX_PATH] = "";
+    EXPECT_TRUE(m_pack.ReadNextEntry(m_dest.c_str(), accepted));
+    EXPECT_STREQ(accepted, "caf\xC3\xA9.txt");
+    m_pack.Close();
+    DeleteFileA((m_dest + "\\caf\xC3\xA9.txt.zip").c_str());
 
     // A name field without its NUL is no header at all: its size means nothing, and reading ends.
     PackEntryHeader noNul;

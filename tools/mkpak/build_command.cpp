@@ -266,6 +266,12 @@ int RunBuild(const BuildOptions& options)
                           "): build the uninstaller first, or name one with --uninstall-exe PATH");
     }
 
+    // The uninstaller reads the log, which the installer writes, in its own code page.
+    if (!setupExe.empty() && !uninstallExe.empty() &&
+        ReadInstallerCodePage(setupExe) != ReadInstallerCodePage(uninstallExe))
+        return Refuse("the installer " + Quote(setupExe) + " and the uninstaller " + Quote(uninstallExe) +
+                      " are built for different code pages (SETUP_CODE_PAGE): they would read each other's names "
+                      "differently");
     ProductScan scan = ScanProductFolder(options.productFolder, effective.nCodePage);
     for (const std::string& skipped : scan.skipped)
         std::fprintf(stderr, "mkpak: \"%s\" is not a regular file; left out\n", skipped.c_str());

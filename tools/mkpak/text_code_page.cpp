@@ -2,6 +2,7 @@
 
 #include "code_page.h"
 #include "file_bytes.h"
+#include "manifest_code_page.h"
 #include "report.h"
 
 namespace {
@@ -14,15 +15,7 @@ InstallerCodePage ReadInstallerCodePage(const fs::path& setupExe)
 {
     std::string bytes;
     if (!ReadFileBytes(setupExe, bytes)) return InstallerCodePage::kUnknown;
-    // The manifest is stored in the program as the build wrote it.
-    const std::string open = "<activeCodePage", close = "</activeCodePage>";
-    const std::size_t at = bytes.find(open);
-    if (at == std::string::npos) return InstallerCodePage::kSystem;
-    const std::size_t end = bytes.find(close, at);
-    if (end == std::string::npos) return InstallerCodePage::kSystem;
-    const std::size_t value = bytes.rfind('>', end);
-    const std::string declared = bytes.substr(value + 1, end - value - 1);
-    return declared == "UTF-8" || declared == "utf-8" ? InstallerCodePage::kUtf8 : InstallerCodePage::kSystem;
+    return DeclaresUtf8CodePage(bytes) ? InstallerCodePage::kUtf8 : InstallerCodePage::kSystem;
 }
 
 bool ChooseNameCodePage(unsigned given, const fs::path& setupExe, unsigned& codePage, std::string& refusal)

@@ -111,6 +111,8 @@ TEST_F(BuildTest, NamesAreStoredInTheCodePageTheInstallerReads)
         {utf8Manifest.c_str(), {"--codepage", "1252"}, nullptr},
         {"MZ...<dpiAware>true/pm</dpiAware>...", {}, "caf\xE9\\\xE9t\xE9.txt"},
         {"MZ...<dpiAware>true/pm</dpiAware>...", {"--codepage", "utf-8"}, nullptr},
+        // The element's name among a program's own strings is no declaration.
+        {"MZ...\"<activeCodePage\" \"</activeCodePage>\" UTF-8...", {}, "caf\xE9\\\xE9t\xE9.txt"},
     };
     for (const Case& c : cases) {
         fs::remove(setup / "setup.exe");
@@ -129,6 +131,12 @@ TEST_F(BuildTest, NamesAreStoredInTheCodePageTheInstallerReads)
         RunResult list = RunMkpakExe(listing);
         EXPECT_NE(list.strOut.find("  caf\xC3\xA9\\\xC3\xA9t\xC3\xA9.txt\n"), std::string::npos) << list.strOut;
     }
+    // An uninstaller built for another code page than the installer is refused.
+    WriteFile(dir / "utf8.exe", utf8Manifest);
+    WriteFile(dir / "system.exe", "MZ...");
+    RunResult mixed = Build({"--setup-exe", (dir / "utf8.exe").string(), "--uninstall-exe", (dir / "system.exe").string()});
+    EXPECT_EQ(mixed.nExit, 1);
+    EXPECT_NE(mixed.strErr.find("built for different code pages"), std::string::npos) << mixed.strErr;
     fs::remove(setup / "setup.exe");
     fs::remove_all(product / "caf\xC3\xA9");
     WriteFile(product / "\xC5\x91.txt", "o");

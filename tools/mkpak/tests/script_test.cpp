@@ -42,6 +42,12 @@ TEST(ScriptKeys, OnlyTheFirstSectionOfThatNameIsTheOneWindowsReads)
               "[main]\ntotalfiles=12\nneedspace=34\n[main]\ntotalfiles=2\n");
 }
 
+TEST(ScriptKeys, AByteOrderMarkStaysFirstAndDoesNotHideTheFirstSection)
+{
+    EXPECT_EQ(Set("\xEF\xBB\xBF[main]\r\ntotalfiles=1\r\n"), "\xEF\xBB\xBF[main]\r\ntotalfiles=12\r\nneedspace=34\r\n");
+    EXPECT_EQ(Set("\xEF\xBB\xBF"), "\xEF\xBB\xBF[main]\r\ntotalfiles=12\r\nneedspace=34\r\n");
+}
+
 TEST(NeedSpace, RoundsUpToMiBWithClustersAndTheLargestArchive)
 {
     constexpr std::uint64_t kMiB = 1024 * 1024;
