@@ -1435,4 +1435,43 @@ TEST_F(CodePage932, NamesOfEveryScriptInstallAsTheyAre)
     InstallNamesOfEveryScript();
 }
 
+
+// A build for UTF-8 that Windows runs in the machine's code page (before Windows 10 version 1903;
+// the legacy build stands for it) never makes a name it would misread: a script with letters beyond
+// ASCII stops it before anything is made, and with an ASCII script an entry whose name has such
+// letters is not installed, and is reported.
+TEST_F(Installer, ABuildForUtf8InAnotherCodePageMakesNoNameItWouldMisread)
+{
+    ASSERT_EQ(GetACP(), 1252u);
+    std::string script = Script(m_location);
+    script.replace(script.find("Read me"), 7, "L\xC3\xA9" "ame");
+    std::string setupDir = MakeSetupDir(SmallProduct(), script, "legacy\\setup.exe");
+    m_before = TreeOf(m_scratch.Path());
+    m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+    HWND box = WaitForDialog("setup", m_setup->Id());
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_EQ(MessageBoxText(box), "Setup needs Windows 10 version 1903 or later to install this product.");
+    PressButton(box, IDOK);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+    ExpectSameTree(TreeOf(m_scratch.Path()), m_before, "the test's folders");
+    RemoveTree(m_scratch / "setup");
+
+    std::vector<ProductFile> files = SmallProduct();
+    files.push_back({"caf\xE9.txt", "named in this code page"});  // stored by mkpak in UTF-8
+    setupDir = MakeSetupDir(files, Script(m_location), "legacy\\setup.exe");
+    m_setup = std::make_unique<ChildProcess>(setupDir + "setup.exe", "", setupDir);
+    HWND dialog = WaitForDialog(kTitle, m_setup->Id());
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDOK);
+    box = WaitForDialog("setup", m_setup->Id());
+    ASSERT_NE(box, nullptr) << "no message";
+    EXPECT_EQ(MessageBoxText(box), "Installation incomplete! 1 file(s) could not be installed, the first:\n" +
+                                       m_location + "\\caf\xC3\xA9.txt");
+    PressButton(box, IDOK);
+    ASSERT_TRUE(m_setup->Ends(kExitTimeoutMs));
+    EXPECT_EQ(ReadWholeFile(m_location + "\\readme.txt"), "Read me first.\r\n");
+    EXPECT_FALSE(FileExists(m_location + "\\caf\xC3\xA9.txt"));
+    EXPECT_FALSE(FileExists(m_location + "\\caf\xE9.txt"));
+}
+
 }  // namespace
