@@ -17,12 +17,16 @@
 # BENCH_ONLY_STAMP=1: only the installations with and without the stamp's check (the file phase
 # alone and through the dialogs), in turn, and the SHA-256 throughput: for a closer comparison
 # with more repeats.
+# BENCH_CODE_PAGE=1: with BENCH_ONLY_STAMP=1, each package also goes through the dialogs with the
+# installer built for the machine's code page (the tests' system/setup.exe), unstamped, in turn with
+# the one built for UTF-8: what running in UTF-8 costs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mkdir -p "${1:-$root/build/bench}" && cd "${1:-$root/build/bench}" && pwd)
 repeats=${BENCH_REPEATS:-3}
 sizes=${BENCH_SIZES:-1000 5000 20000 large}
 only_stamp=${BENCH_ONLY_STAMP:-0}
+code_page=${BENCH_CODE_PAGE:-0}
 # full: whether this run makes every measurement, not only the stamp's comparison.
 full() { [ "$only_stamp" != 1 ]; }
 
@@ -111,8 +115,13 @@ for tag in $sizes; do
     cp "$setup/setup.exe" "$work/stamped.exe"
     cp "$build/setup.exe" "$setup/setup.exe"
     run_bench "$tag-unstamped" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
-    mv "$work/stamped.exe" "$setup/setup.exe"
     rm -rf "$work/dest"; sync
+    if [ "$code_page" = 1 ]; then
+      cp "$build/tests/setup_e2e_test/system/setup.exe" "$setup/setup.exe"
+      run_bench "$tag-system" dialogs "$(winpath "$setup")" "$(winpath "$work/dest")"
+      rm -rf "$work/dest"; sync
+    fi
+    mv "$work/stamped.exe" "$setup/setup.exe"
     full || continue
     run_bench $tag plain "$(winpath "$work/stage")" "$(winpath "$work/dest")"
     rm -rf "$work/dest"; mkdir -p "$work/dest"; sync
@@ -143,6 +152,13 @@ stamp_summary() {
          "$(field install $tag seconds) s not"
   done
   echo "SHA-256 under Wine (CNG): $(fieldmax sha256 sha mb_per_s) MB/s; OpenSSL natively: $native_sha MB/s"
+  [ "$code_page" = 1 ] || return 0
+  echo "running in UTF-8 through the dialogs (unstamped installers built for UTF-8 and for the machine's code page, fastest runs):"
+  for tag in $sizes; do
+    local utf8 system
+    utf8=$(field dialogs "$tag-unstamped" seconds) system=$(field dialogs "$tag-system" seconds)
+    echo "  $tag: $utf8 s against $system s, $(awk -v a="$utf8" -v b="$system" 'BEGIN { printf "%+.1f", (a / b - 1) * 100 }') %"
+  done
 }
 if ! full; then
   rm -rf "$work"/setup-*
