@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
+
+#include "profile_line.h"
 
 void CreateFolderPath(const CString& destDir)
 {
@@ -34,8 +37,8 @@ void RemoveByteOrderMark(const CString& path)
     char mark[3] = {};
     DWORD got = 0;
     if (GetFileSizeEx(file, &size) && size.QuadPart >= 3 && size.QuadPart < (1 << 30) &&
-        ReadFile(file, mark, 3, &got, nullptr) && got == 3 && mark[0] == '\xEF' && mark[1] == '\xBB' &&
-        mark[2] == '\xBF') {
+        ReadFile(file, mark, 3, &got, nullptr) && got == 3 &&
+        std::string_view(mark, 3) == kUtf8ByteOrderMark) {
         std::vector<char> rest(static_cast<size_t>(size.QuadPart - 3));
         DWORD read = 0, written = 0;
         if (rest.empty() || (ReadFile(file, rest.data(), static_cast<DWORD>(rest.size()), &read, nullptr) &&

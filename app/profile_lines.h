@@ -74,9 +74,10 @@ inline long long ProfileInt(std::string_view text)
 
 // Calls visit(const ProfileEntry&) for every section header and key line of the file at `path`, in
 // the file's order, until visit returns false. The views are valid during the call only. False
-// when the file could not be opened or read to its end.
+// when the file could not be opened or read to its end. `marked`, when given, tells whether the
+// file opened with a UTF-8 byte-order mark.
 template <typename Visit>
-bool WalkProfileLines(LPCSTR path, Visit visit)
+bool WalkProfileLines(LPCSTR path, Visit visit, bool* marked = nullptr)
 {
     using namespace profile_lines_detail;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -103,7 +104,9 @@ bool WalkProfileLines(LPCSTR path, Visit visit)
         std::string_view chunk(buffer.data(), got);
         if (first) {
             first = false;
-            if (chunk.substr(0, 3) == "\xEF\xBB\xBF") chunk.remove_prefix(3);
+            const bool mark = chunk.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
+            if (mark) chunk.remove_prefix(kUtf8ByteOrderMark.size());
+            if (marked) *marked = mark;
         }
         while (go && !chunk.empty()) {
             std::size_t end = ProfileLineEnd(chunk.data(), 0, chunk.size());

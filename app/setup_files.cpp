@@ -23,18 +23,6 @@ CString ScriptPath()
     return GetModuleDirectory() + SetupFile::kScript;
 }
 
-// Whether the file at `path` starts with a UTF-8 byte-order mark.
-bool StartsWithByteOrderMark(LPCSTR path)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    char mark[3] = {};
-    DWORD got = 0;
-    const bool marked = ReadFile(file, mark, 3, &got, nullptr) && got == 3 && std::memcmp(mark, "\xEF\xBB\xBF", 3) == 0;
-    CloseHandle(file);
-    return marked;
-}
-
 // How many bytes of `text`, at most `limit`, hold whole characters of the ANSI code page: a value
 // is cut as the profile functions cut it, never inside a character.
 std::size_t WholeCharactersIn(const std::string& text, std::size_t limit)
@@ -59,9 +47,8 @@ std::size_t WholeCharactersIn(const std::string& text, std::size_t limit)
 bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
 {
     if (IsStampedAbsent(SetupFile::kScript)) return false;
-    const CString path = ScriptPath();
-    bool inSection = false, seenSection = false, found = false;
-    WalkProfileLines(path, [&](const ProfileEntry& entry) {
+    bool inSection = false, seenSection = false, found = false, marked = false;
+    WalkProfileLines(ScriptPath(), [&](const ProfileEntry& entry) {
         if (entry.bSection) {
             if (inSection) return false;  // the first section of that name has ended
             inSection = !seenSection && SameProfileName(entry.name, section);
@@ -72,10 +59,10 @@ bool FindScriptValue(LPCSTR section, LPCSTR key, std::string& value)
         found = entry.bHasValue;
         value.assign(entry.value);
         return false;
-    });
+    }, &marked);
     // A script marked as UTF-8 read in another code page (a build for the machine's code page):
     // its letters in that code page, as the profile functions would give them.
-    if (found && GetACP() != CP_UTF8 && StartsWithByteOrderMark(path)) value = Utf8ToAnsi(value);
+    if (found && marked && GetACP() != CP_UTF8) value = Utf8ToAnsi(value);
     value.resize(WholeCharactersIn(value, MAX_PATH - 1));
     return found;
 }

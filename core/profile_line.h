@@ -23,6 +23,9 @@ struct ProfileLine {
 // without them. A trail byte is never taken for "]".
 using LeadBytePredicate = bool (*)(unsigned char);
 
+// The UTF-8 byte-order mark that may open a profile file, before its first line.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
 // White space, as the profile functions trim it: the controls 9 to 13, ^Z and the space.
 bool IsProfileSpace(unsigned char c);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "utf8_build.h"
 #include "written_file.h"
 
 CPackFile::~CPackFile()
@@ -83,13 +84,6 @@ bool FormArchivePath(LPCSTR destDir, const char* name, char (&path)[MAX_PATH])
     return true;
 }
 
-bool HasNonAsciiName(const char* name)
-{
-    for (; *name; ++name)
-        if (static_cast<unsigned char>(*name) >= 0x80) return true;
-    return false;
-}
-
 }  // namespace
 
 bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
@@ -121,7 +115,7 @@ bool CPackFile::ReadNextEntry(LPCSTR destDir, LPSTR nameOut)
     // The name is checked before anything is created: "..\x" would leave the destination, "COM1"
     // would open a device, and "x." would create a file other than the one the log names.
     char szArchivePath[MAX_PATH];
-    if (!IsAcceptableEntryName(name) || (m_bAsciiNamesOnly && HasNonAsciiName(name)) ||
+    if (!IsAcceptableEntryName(name) || (m_bAsciiNamesOnly && HasNonAscii(name, std::strlen(name))) ||
         !FormArchivePath(destDir, name, szArchivePath))
         return SkipData(size);
     if (m_pWatcher != nullptr) m_pWatcher->BeforeMaking(name);

@@ -800,6 +800,14 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
+std::string Utf8(const std::wstring& wide)
+{
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0],
+                                    static_cast<int>(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
 std::wstring WideWindowText(HWND hwnd)
 {
     wchar_t text[1024] = L"";
@@ -877,10 +885,7 @@ std::string VersionValue(const std::vector<char>& info, const char* name)
     wchar_t* value = nullptr;
     UINT length = 0;
     if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return "<none>";
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, value, -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(bytes > 0 ? bytes - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, value, -1, &utf8[0], bytes, nullptr, nullptr);
-    return utf8;
+    return Utf8(value);
 }
 
 void ExpectVersionResource(const std::string& program, const std::string& description)
@@ -1366,18 +1371,8 @@ void Installer::InstallNamesOfEveryScript()
         {L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430", L"\u0444\u0430\u0439\u043b.txt", "Cyrillic"},
         {L"\u65e5\u672c\u8a9e", L"\u30d5\u30a1\u30a4\u30eb.txt", "Japanese"},
     };
-    auto wide = [](const std::string& ansi) {
-        std::wstring w(ansi.size(), L'\0');
-        w.resize(MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &w[0], static_cast<int>(w.size())));
-        return w;
-    };
-    auto utf8 = [](const std::wstring& w) {
-        std::string u(w.size() * 3, '\0');
-        u.resize(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &u[0], static_cast<int>(u.size()),
-                                     nullptr, nullptr));
-        return u;
-    };
-    const std::wstring product = wide(m_scratch / "product"), dest = wide(m_location);
+    // The test's own folders have ASCII names.
+    const std::wstring product = Wide(m_scratch / "product"), dest = Wide(m_location);
     // The scratch folder's removal goes through the code page, which cannot name all of these:
     // they go first, on every way out.
     struct RemovedAtTheEnd {
@@ -1400,7 +1395,7 @@ void Installer::InstallNamesOfEveryScript()
     // The script and the log template in UTF-8, each with a byte-order mark: the log made from the
     // template leaves the mark out (Windows' profile functions would lose its first section).
     const std::string setupDir = MakeSetupDir({}, "\xEF\xBB\xBF" + Script(m_location));
-    const std::string logTemplate = "[uninstall]\r\nproduct=" + utf8(named[1].folder) + "\r\n";
+    const std::string logTemplate = "[uninstall]\r\nproduct=" + Utf8(named[1].folder) + "\r\n";
     WriteWholeFile(setupDir + "uninstall.ini", "\xEF\xBB\xBF" + logTemplate);
     Unstamp(setupDir);
     HWND dialog = StartAtDestination(setupDir);
@@ -1419,7 +1414,7 @@ void Installer::InstallNamesOfEveryScript()
         bool read = false;
         EXPECT_EQ(ReadWideFile(path, &read), n.bytes);
         EXPECT_TRUE(read) << "not installed under its name";
-        EXPECT_NE(log.find("=" + utf8(path) + "\r\n"), std::string::npos) << "not in the log as UTF-8";
+        EXPECT_NE(log.find("=" + Utf8(path) + "\r\n"), std::string::npos) << "not in the log as UTF-8";
     }
 }
 

@@ -248,15 +248,15 @@ int RunBuild(const BuildOptions& options)
     } else if (HasStampedInstaller(options.setupDir)) {
         setupExe = options.setupDir / SetupFile::kInstaller;  // kept, and stamped anew
     }
-    // Names, script and template in the code page the installer reads them in.
+    // Names, script and template in the code page the installer (the one put in place, else the one
+    // kept) reads them in.
+    const fs::path kept = options.setupDir / SetupFile::kInstaller;
+    const fs::path installer = !setupExe.empty() ? setupExe : fs::exists(kept, ec) ? kept : fs::path();
+    const InstallerCodePage installerCodePage = ReadInstallerCodePage(installer);
     BuildOptions effective = options;
-    {
-        const fs::path kept = options.setupDir / SetupFile::kInstaller;
-        std::string refusal;
-        if (!ChooseNameCodePage(options.nCodePage, !setupExe.empty() ? setupExe : fs::exists(kept, ec) ? kept : fs::path(),
-                                effective.nCodePage, refusal))
-            return Refuse(refusal);
-    }
+    std::string refusal;
+    if (!ChooseNameCodePage(options.nCodePage, installerCodePage, installer, effective.nCodePage, refusal))
+        return Refuse(refusal);
     fs::path uninstallExe;
     if (options.bUninstaller || !options.uninstallExe.empty()) {
         std::string looked;
@@ -267,9 +267,9 @@ int RunBuild(const BuildOptions& options)
     }
 
     // The uninstaller reads the log, which the installer writes, in its own code page.
-    if (!setupExe.empty() && !uninstallExe.empty() &&
-        ReadInstallerCodePage(setupExe) != ReadInstallerCodePage(uninstallExe))
-        return Refuse("the installer " + Quote(setupExe) + " and the uninstaller " + Quote(uninstallExe) +
+    if (installerCodePage != InstallerCodePage::kUnknown && !uninstallExe.empty() &&
+        installerCodePage != ReadInstallerCodePage(uninstallExe))
+        return Refuse("the installer " + Quote(installer) + " and the uninstaller " + Quote(uninstallExe) +
                       " are built for different code pages (SETUP_CODE_PAGE): they would read each other's names "
                       "differently");
     ProductScan scan = ScanProductFolder(options.productFolder, effective.nCodePage);
@@ -307,7 +307,6 @@ int RunBuild(const BuildOptions& options)
     } else if (options.bComplete) {
         script = MakeDefaultScript(ProductName(effective), launch, !uninstallExe.empty());
     }
-    std::string refusal;
     if (effective.nCodePage == kUtf8CodePage &&
         (!CheckUtf8Text(script, "the script", refusal) || !CheckUtf8Template(options, refusal)))
         return Refuse(refusal + "; no package written");

@@ -28,21 +28,22 @@ unsigned NamesCodePage(const InspectOptions& options)
 {
     if (options.nCodePage != 0) return options.nCodePage;
     std::error_code ec;
-    const fs::path installer = options.package / SetupFile::kInstaller;
-    unsigned codePage = kUtf8CodePage;
+    const fs::path installer = fs::is_directory(options.package, ec) && fs::exists(options.package / SetupFile::kInstaller, ec)
+                                   ? options.package / SetupFile::kInstaller
+                                   : fs::path();
+    unsigned codePage = 0;
     std::string ignored;
-    ChooseNameCodePage(0, fs::is_directory(options.package, ec) && fs::exists(installer, ec) ? installer : fs::path(),
-                       codePage, ignored);
+    ChooseNameCodePage(0, ReadInstallerCodePage(installer), installer, codePage, ignored);
     return codePage;
 }
 
 // Walks every entry, reporting the damaged ones; `each` sees every entry. Returns the exit code.
 template <typename Each>
-int WalkPackage(const InspectOptions& options, bool verify, Each each, std::uint64_t& count, std::uint64_t& damaged)
+int WalkPackage(const InspectOptions& options, unsigned codePage, bool verify, Each each, std::uint64_t& count,
+                std::uint64_t& damaged)
 {
     fs::path package = PackagePath(options.package);
     CPackReader reader;
-    const unsigned codePage = NamesCodePage(options);
     if (!reader.Open(package)) {
         std::fprintf(stderr, "mkpak: cannot open \"%s\"\n", PathToUtf8(package).c_str());
         return kExitFailed;
@@ -68,7 +69,7 @@ int RunList(const InspectOptions& options)
     std::uint64_t count = 0, damaged = 0;
     const unsigned codePage = NamesCodePage(options);
     return WalkPackage(
-        options, false,
+        options, codePage, false,
         [&](const PackEntryInfo& entry) {
             if (!header) std::printf("%12s %12s  %s\n", "packed", "installed", "name");
             header = true;
@@ -84,7 +85,7 @@ int RunVerify(const InspectOptions& options)
 {
     std::uint64_t count = 0, damaged = 0, installed = 0;
     int rc = WalkPackage(
-        options, true, [&](const PackEntryInfo& entry) { installed += entry.nInstalledSize; }, count, damaged);
+        options, NamesCodePage(options), true, [&](const PackEntryInfo& entry) { installed += entry.nInstalledSize; }, count, damaged);
     fs::path package = PackagePath(options.package);
     if (damaged)
         std::fprintf(stderr, "mkpak: %s is damaged: %llu of %llu entries\n", PathToUtf8(package).c_str(),

@@ -49,8 +49,8 @@ std::string SetIniKeys(const std::string& text, const std::string& section, cons
 {
     // A UTF-8 byte-order mark stays where it is, before the first line, which the installer reads
     // without it.
-    static const std::string kMark = "\xEF\xBB\xBF";
-    if (text.compare(0, kMark.size(), kMark) == 0) return kMark + SetIniKeys(text.substr(kMark.size()), section, keys);
+    const std::string mark(kUtf8ByteOrderMark);
+    if (text.compare(0, mark.size(), mark) == 0) return mark + SetIniKeys(text.substr(mark.size()), section, keys);
     std::vector<Line> lines = SplitLines(text);
     std::string eol = "\r\n";
     if (!lines.empty() && lines[0].next > lines[0].end) eol = text.substr(lines[0].end, lines[0].next - lines[0].end);

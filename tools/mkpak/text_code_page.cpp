@@ -14,14 +14,13 @@ constexpr unsigned kLegacyDefault = 1252;
 InstallerCodePage ReadInstallerCodePage(const fs::path& setupExe)
 {
     std::string bytes;
-    if (!ReadFileBytes(setupExe, bytes)) return InstallerCodePage::kUnknown;
+    if (setupExe.empty() || !ReadFileBytes(setupExe, bytes)) return InstallerCodePage::kUnknown;
     return DeclaresUtf8CodePage(bytes) ? InstallerCodePage::kUtf8 : InstallerCodePage::kSystem;
 }
 
-bool ChooseNameCodePage(unsigned given, const fs::path& setupExe, unsigned& codePage, std::string& refusal)
+bool ChooseNameCodePage(unsigned given, InstallerCodePage installer, const fs::path& setupExe, unsigned& codePage,
+                        std::string& refusal)
 {
-    const InstallerCodePage installer =
-        setupExe.empty() ? InstallerCodePage::kUnknown : ReadInstallerCodePage(setupExe);
     if (given == 0) {
         codePage = installer == InstallerCodePage::kSystem ? kLegacyDefault : kUtf8CodePage;
         return true;
