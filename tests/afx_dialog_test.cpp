@@ -301,6 +301,10 @@ TEST_F(Dialog, PaintDragIconDestroyAndPlacement)
     DrivenRun run = Run(dlg, [&](HWND hDlg) {
         GetWindowRect(hDlg, &rc);
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        // The dialog's own first paints finish first: one still in its handler when the window is
+        // invalidated below would validate that invalidation on its way out, and no paint would follow.
+        UpdateWindow(hDlg);
+        SendMessageA(hDlg, WM_NULL, 0, 0);
         paintsBefore = dlg.m_nPaint;
         InvalidateRect(hDlg, nullptr, TRUE);
         UpdateWindow(hDlg);
